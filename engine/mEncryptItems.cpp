@@ -1,0 +1,344 @@
+// Hiding and unhiding one file or folder on disk.
+//
+// Content and name always agree: a file either keeps its old name and exactly
+// its old bytes, or carries its new name with its content fully inverted for
+// that name's level. Every failure after the first byte is touched undoes what
+// was done, in the reverse order.
+#include "engine/mEncrypt.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+#include <vector>
+
+using platform::PromptIcon;
+
+namespace mEncrypt {
+
+namespace {
+
+struct Region {
+    qint64 offset;
+    qint64 length;
+};
+
+// The byte ranges a level inverts, in the order they are processed.
+std::vector<Region> regionsFor(short level, qint64 size)
+{
+    std::vector<Region> out;
+    if (size <= 0)
+        return out;
+    if (level == 2) {
+        out.push_back({0, 1});
+    } else if (level == 3) {
+        const qint64 region = qMin(size, kLevel3Region);
+        for (qint64 at = 0; at < region; at += kChunkSize)
+            out.push_back({at, qMin(kChunkSize, region - at)});
+    }
+    return out;
+}
+
+void invertBuffer(char* data, qint64 len)
+{
+    for (qint64 i = 0; i < len; ++i)
+        data[i] = static_cast<char>(~static_cast<unsigned char>(data[i]));
+}
+
+// Inverts one region in place. On a failed write, part of the region may be on
+// disk inverted; the caller then re-inverts the region from what is on disk,
+// which is only safe if it knows the buffer it wrote, so the buffer is kept.
+struct Inverter {
+    explicit Inverter(platform::BinaryFile& f) : file(f) {}
+    platform::BinaryFile& file;
+    std::vector<char> buffer = std::vector<char>(static_cast<size_t>(kChunkSize));
+    std::vector<char> pending; // the inverted bytes of a region whose write failed
+    qint64 pendingOffset = -1;
+
+    bool invert(const Region& r)
+    {
+        if (!file.readAt(r.offset, buffer.data(), r.length))
+            return false;
+        invertBuffer(buffer.data(), r.length);
+        if (file.writeAt(r.offset, buffer.data(), r.length))
+            return true;
+        // Some prefix of the inverted bytes may have reached the disk.
+        pending.assign(buffer.begin(), buffer.begin() + r.length);
+        pendingOffset = r.offset;
+        return false;
+    }
+
+    // Puts back the original bytes of the region whose write failed: every byte
+    // that now reads as the inverted value is the one we wrote.
+    bool repairPending()
+    {
+        if (pendingOffset < 0)
+            return true;
+        const qint64 len = static_cast<qint64>(pending.size());
+        std::vector<char> now(static_cast<size_t>(len));
+        if (!file.readAt(pendingOffset, now.data(), len))
+            return false;
+        // The original of byte i is ~pending[i]. Writing it back is right
+        // whether or not the failed write reached that byte.
+        std::vector<char> original = pending;
+        invertBuffer(original.data(), len);
+        if (now != original && !file.writeAt(pendingOffset, original.data(), len))
+            return false;
+        pendingOffset = -1;
+        return true;
+    }
+
+    enum class Outcome { Done, RolledBack, Damaged };
+
+    // Inverts a whole list of regions; on failure inverts back what was done.
+    Outcome invertAll(const std::vector<Region>& regions)
+    {
+        size_t done = 0;
+        for (; done < regions.size(); ++done)
+            if (!invert(regions[done]))
+                break;
+        if (done == regions.size())
+            return Outcome::Done;
+        return undo(regions, done) ? Outcome::RolledBack : Outcome::Damaged;
+    }
+
+    // Re-inverts the first count regions, last first, after a failure. False
+    // when the original bytes could not all be put back.
+    bool undo(const std::vector<Region>& regions, size_t count)
+    {
+        bool ok = repairPending();
+        for (size_t i = count; i-- > 0;) {
+            if (!invert(regions[i])) {
+                ok = false;
+                pendingOffset = -1;
+            }
+        }
+        return ok;
+    }
+};
+
+bool sameNameOnDisk(const QString& path, const QString& title, const QString& verb,
+                    const Context& ctx)
+{
+    if (platform::pathNameIsExact(path))
+        return true;
+    ctx.prompt.message(platform::bareName(path) +
+                           QStringLiteral(" cannot be %1 because its name cannot be read "
+                                          "correctly on this computer. Rename it first.")
+                               .arg(verb),
+                       title);
+    return false;
+}
+
+void reportUnrestored(const QString& path, const Context& ctx)
+{
+    ctx.prompt.message(path + QStringLiteral(" could not be restored after a failed write. "
+                                             "Its first bytes may be inverted; do not delete it."),
+                       QString(), PromptIcon::Critical);
+}
+
+// The content step plus the rename, all or nothing. regions are inverted first,
+// then the file is renamed to newName; any failure undoes the inversion.
+QString invertAndRename(const QString& path, const QString& newName, short level,
+                        const QString& clashText, const QString& clashTitle, const Context& ctx)
+{
+    const QString target = platform::joinPath(platform::parentFolder(path), newName);
+    platform::BinaryFile file;
+    std::vector<Region> regions;
+    if (level >= 2) {
+        if (!file.openReadWrite(path))
+            return QString();
+        const auto size = file.size();
+        if (!size)
+            return QString();
+        regions = regionsFor(level, *size);
+    }
+    Inverter inv{file};
+    if (!regions.empty()) {
+        const auto outcome = inv.invertAll(regions);
+        if (outcome == Inverter::Outcome::Damaged)
+            reportUnrestored(path, ctx);
+        if (outcome != Inverter::Outcome::Done)
+            return QString();
+    }
+    const auto rc = platform::renameNoReplace(path, target);
+    if (rc == platform::RenameResult::Ok) {
+        file.close();
+        return newName;
+    }
+    if (!regions.empty() && !inv.undo(regions, regions.size()))
+        reportUnrestored(path, ctx);
+    file.close();
+    if (rc == platform::RenameResult::TargetExists)
+        ctx.prompt.message(clashText, clashTitle);
+    return QString();
+}
+
+} // namespace
+
+bool name_exists(const QString& folderPath, const QString& bareName)
+{
+    return platform::pathExists(platform::joinPath(folderPath, bareName));
+}
+
+bool file_available(const QString& path) { return platform::fileAvailable(path); }
+
+short level_for_file(const QString& fileName, const settings::Preferences& prefs)
+{
+    const short level = prefs.encrypt_level;
+    if (level != 3)
+        return level;
+    const QString ext = platform::extensionOf(platform::bareName(fileName)).toLower();
+    // A plain substring search, as the stored list has always been read: "mp"
+    // is found in "mpg", and an empty extension in any non-empty list.
+    if (!prefs.encrypt_level_3_ext.isEmpty() && prefs.encrypt_level_3_ext.contains(ext))
+        return 3;
+    return 2;
+}
+
+bool invert_content(const QString& path, short& level)
+{
+    if (level == 0)
+        level = hidden_level(platform::bareName(path));
+    if (level != 2 && level != 3)
+        return true;
+    platform::BinaryFile file;
+    if (!file.openReadWrite(path))
+        return false;
+    const auto size = file.size();
+    if (!size)
+        return false;
+    Inverter inv{file};
+    const bool ok = inv.invertAll(regionsFor(level, *size)) == Inverter::Outcome::Done;
+    return file.close() && ok;
+}
+
+QString hide_folder(const QString& path, const Context& ctx)
+{
+    const QString title = QStringLiteral("Encrypt folder error");
+    if (!sameNameOnDisk(path, title, QStringLiteral("encrypted"), ctx))
+        return QString();
+    if (!platform::folderExists(path)) {
+        ctx.prompt.message(QStringLiteral("Folder not found: ") + path, title);
+        return QString();
+    }
+    const QString name = platform::bareName(path);
+    const QString parent = platform::parentFolder(path);
+    const QString hidden = make_hidden_name(name, 1);
+    const QString clash =
+        name + QStringLiteral(" cannot be encrypted because the encrypted name already exists.");
+    if (name_exists(parent, hidden)) {
+        ctx.prompt.message(clash, QStringLiteral("Encrypt Error"));
+        return QString();
+    }
+    const auto rc = platform::renameNoReplace(platform::withoutTrailingSeparator(path),
+                                              platform::joinPath(parent, hidden));
+    if (rc == platform::RenameResult::Ok)
+        return hidden;
+    if (rc == platform::RenameResult::TargetExists)
+        ctx.prompt.message(clash, QStringLiteral("Encrypt Error"));
+    else
+        ctx.prompt.message(path + QStringLiteral(" cannot be encrypted. The folder may be in use "
+                                                 "by another application or process."),
+                           QStringLiteral("Folder encrypt failure"));
+    return QString();
+}
+
+QString unhide_folder(const QString& path, const Context& ctx)
+{
+    const QString title = QStringLiteral("Decrypt folder error");
+    if (!sameNameOnDisk(path, title, QStringLiteral("decrypted"), ctx))
+        return QString();
+    if (!platform::folderExists(path)) {
+        ctx.prompt.message(QStringLiteral("Folder not found: ") + path, title);
+        return QString();
+    }
+    const QString parent = platform::parentFolder(path);
+    const QString plain = plain_name(platform::bareName(path));
+    const QString clash =
+        plain + QStringLiteral(" cannot be decrypted because the decrypted name already exists.");
+    if (name_exists(parent, plain)) {
+        ctx.prompt.message(clash, QStringLiteral("Decrypt Error"));
+        return QString();
+    }
+    const auto rc = platform::renameNoReplace(platform::withoutTrailingSeparator(path),
+                                              platform::joinPath(parent, plain));
+    if (rc == platform::RenameResult::Ok)
+        return plain;
+    if (rc == platform::RenameResult::TargetExists)
+        ctx.prompt.message(clash, QStringLiteral("Decrypt Error"));
+    else
+        ctx.prompt.message(path + QStringLiteral(" cannot be decrypted. The folder may be in use "
+                                                 "by another application or process."),
+                           QStringLiteral("Folder decrypt failure"));
+    return QString();
+}
+
+QString hide_file(const QString& path, const Context& ctx)
+{
+    const QString title = QStringLiteral("Encrypt error");
+    if (!sameNameOnDisk(path, title, QStringLiteral("encrypted"), ctx))
+        return QString();
+    const bool link = platform::isSymLink(path);
+    if (!platform::fileExists(path) && !(link && !platform::folderExists(path))) {
+        ctx.prompt.message(QStringLiteral("File not found"), title);
+        return QString();
+    }
+    if (is_hidden_name(path)) {
+        ctx.prompt.message(path + QStringLiteral(" is already encrypted."), title);
+        return QString();
+    }
+    short level = level_for_file(path, ctx.prefs);
+    if (level <= 0)
+        return QString();
+    // A link is hidden by its name alone: its target lives elsewhere and is
+    // never written through it.
+    if (link)
+        level = 1;
+    const QString name = platform::bareName(path);
+    const QString hidden = make_hidden_name(name, level);
+    const QString clash = name + QStringLiteral(" cannot be encrypted because the encrypted file "
+                                                "name already exists.");
+    if (name_exists(platform::parentFolder(path), hidden)) {
+        ctx.prompt.message(clash, title);
+        return QString();
+    }
+    if (!link && !file_available(path)) {
+        ctx.prompt.message(name + QStringLiteral(" may be in use by another application or process"),
+                           QStringLiteral("Encrypt error: File in use"));
+        return QString();
+    }
+    return invertAndRename(path, hidden, level, clash, title, ctx);
+}
+
+QString unhide_file(const QString& path, const Context& ctx)
+{
+    const QString title = QStringLiteral("Decrypt Error");
+    if (!sameNameOnDisk(path, title, QStringLiteral("decrypted"), ctx))
+        return QString();
+    const bool link = platform::isSymLink(path);
+    if (!platform::fileExists(path) && !(link && !platform::folderExists(path))) {
+        ctx.prompt.message(QStringLiteral("File not found"), title);
+        return QString();
+    }
+    const QString name = platform::bareName(path);
+    if (!is_hidden_name(name)) {
+        ctx.prompt.message(name + QStringLiteral(" is already decrypted."), title);
+        return QString();
+    }
+    const QString plain = plain_name(name);
+    const QString clash = plain + QStringLiteral(" cannot be decrypted because the decrypted file "
+                                                 "name already exists.");
+    if (name_exists(platform::parentFolder(path), plain)) {
+        ctx.prompt.message(clash, title);
+        return QString();
+    }
+    if (!link && !file_available(path)) {
+        ctx.prompt.message(plain + QStringLiteral(" may be in use by another application or process"),
+                           title);
+        return QString();
+    }
+    const short level = link ? 1 : hidden_level(name);
+    return invertAndRename(path, plain, level, clash, title, ctx);
+}
+
+} // namespace mEncrypt

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Where the program keeps its settings file and its bin.
+// A portable copy (its own folder writable) keeps both beside the program; an
+// installed copy uses the per-user XDG locations. Decided once, at start-up.
+struct DataFolders {
+    QString programFolder;
+    QString dataFolder;   // holds "KZ Bin"
+    QString settingsFile; // the settings store
+    QString binFolder;    // dataFolder + "/KZ Bin"
+};
+
+DataFolders decideDataFolders(const QString& programFolder);
+
+inline constexpr const char* kSettingsFileName = "Cloakwell.ini";
+inline constexpr const char* kBinFolderName = "KZ Bin";
+
+} // namespace platform

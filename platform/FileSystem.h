@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The file-system layer: existence tests, folder enumeration, sizes, renames
+// that never replace, the in-use test and positioned binary input and output.
+// Everything takes and returns paths as QString; names that do not survive the
+// trip from the file system's bytes are flagged, never silently altered.
+namespace platform {
+
+// Converts a path to the bytes the kernel sees, and back.
+QByteArray encodePath(const QString& path);
+QString decodePath(const QByteArray& raw);
+
+// True when the name converts to the file system's bytes and back unchanged.
+// A name read from disk that is not valid in the locale's encoding decodes to
+// replacement characters; such a name must never be renamed through a lossy
+// conversion.
+bool isLosslessName(const QByteArray& raw);
+
+// True when the path as given names something on disk by exactly those bytes
+// and its last component does not look like the lossy decoding of another name.
+bool pathNameIsExact(const QString& path);
+
+// Existence tests. They follow symbolic links, like the design's file-system
+// objects; isSymLink tells a link apart.
+bool pathExists(const QString& path); // anything (a dangling link counts)
+bool folderExists(const QString& path);
+bool fileExists(const QString& path); // a non-folder: regular file, device, ...
+bool isSymLink(const QString& path);
+
+// Size of a file in bytes, following links; nullopt when it cannot be read.
+std::optional<qint64> fileSize(const QString& path);
+
+struct DirEntry {
+    QString name;       // decoded name
+    QByteArray rawName; // the bytes on disk
+    bool lossless = true;
+    bool isFolder = false;  // after following a link
+    bool isSymLink = false; // the entry itself is a link
+    bool hasStat = false;   // size and time below are valid
+    qint64 size = 0;
+    qint64 mtimeSecs = 0; // seconds since the epoch, UTC
+    bool dotName = false; // the name begins with "." (the "Hidden" attribute here)
+};
+
+struct FolderListing {
+    bool ok = false;
+    int error = 0; // errno when !ok
+    std::vector<DirEntry> entries; // file-system order, without "." and ".."
+};
+
+// Lists a folder in file-system order. With withStat each entry also carries
+// its size and modification time (one fstatat per entry, no file is opened).
+FolderListing listFolderEntries(const QString& path, bool withStat);
+
+// Subfolder and file names only, in file-system order.
+std::vector<QString> subfolderNames(const QString& path);
+std::vector<QString> fileNames(const QString& path);
+
+enum class RenameResult {
+    Ok,
+    TargetExists, // something already has the new name; nothing changed
+    Failed        // any other failure; nothing changed
+};
+
+// Renames "from" to "to" without ever replacing an existing item.
+// Built on renameat2(RENAME_NOREPLACE); for files on file systems that refuse
+// the flag it falls back to link() + unlink().
+RenameResult renameNoReplace(const QString& from, const QString& to);
+
+// "Can the file be opened exclusively?" False when another open descriptor
+// exists, this process's own included, or the file cannot be opened at all.
+bool fileAvailable(const QString& path);
+
+// A file opened for positioned binary reads and writes. Never follows a link.
+class BinaryFile {
+public:
+    BinaryFile() = default;
+    ~BinaryFile();
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+
+    bool openReadWrite(const QString& path);
+    bool openReadOnly(const QString& path);
+    bool isOpen() const { return m_fd >= 0; }
+    std::optional<qint64> size() const;
+
+    // Read or write exactly len bytes at offset (0-based); false on any error
+    // or short transfer. A failed write may have written part of the range.
+    bool readAt(qint64 offset, char* data, qint64 len);
+    bool writeAt(qint64 offset, const char* data, qint64 len);
+    bool close(); // false when closing reported an error
+
+private:
+    bool open(const QString& path, int flags);
+    int m_fd = -1;
+};
+
+// Test hook: makes the n-th call of a kind fail (1-based, counted from the last
+// arm()). Zero leaves that kind alone. Only tests arm it.
+namespace faults {
+struct Plan {
+    int failOpen = 0;
+    int failRead = 0;
+    int failWrite = 0;
+    int failRename = 0;
+    int shortWrite = 0; // the n-th write transfers only half its bytes, then fails
+};
+void arm(const Plan& plan);
+void disarm();
+} // namespace faults
+
+} // namespace platform
