@@ -36,7 +36,8 @@ short hidden_level(const QString& hiddenName);
 // --- Single items on disk ---
 
 // Everything the single-item operations need besides the path.
-struct Context {
+struct Context
+{
     const settings::Preferences& prefs;
     platform::PromptService& prompt;
 };

@@ -17,7 +17,8 @@ namespace mEncrypt {
 
 namespace {
 
-struct Region {
+struct Region
+{
     qint64 offset;
     qint64 length;
 };
@@ -47,7 +48,8 @@ void invertBuffer(char* data, qint64 len)
 // Inverts one region in place. On a failed write, part of the region may be on
 // disk inverted; the caller then re-inverts the region from what is on disk,
 // which is only safe if it knows the buffer it wrote, so the buffer is kept.
-struct Inverter {
+struct Inverter
+{
     explicit Inverter(platform::BinaryFile& f) : file(f) {}
     platform::BinaryFile& file;
     std::vector<char> buffer = std::vector<char>(static_cast<size_t>(kChunkSize));
@@ -180,7 +182,10 @@ bool name_exists(const QString& folderPath, const QString& bareName)
     return platform::pathExists(platform::joinPath(folderPath, bareName));
 }
 
-bool file_available(const QString& path) { return platform::fileAvailable(path); }
+bool file_available(const QString& path)
+{
+    return platform::fileAvailable(path);
+}
 
 short level_for_file(const QString& fileName, const settings::Preferences& prefs)
 {
@@ -303,7 +308,8 @@ QString hide_file(const QString& path, const Context& ctx)
         return QString();
     }
     if (!link && !file_available(path)) {
-        ctx.prompt.message(name + QStringLiteral(" may be in use by another application or process"),
+        ctx.prompt.message(name +
+                               QStringLiteral(" may be in use by another application or process"),
                            QStringLiteral("Encrypt error: File in use"));
         return QString();
     }
@@ -333,8 +339,8 @@ QString unhide_file(const QString& path, const Context& ctx)
         return QString();
     }
     if (!link && !file_available(path)) {
-        ctx.prompt.message(plain + QStringLiteral(" may be in use by another application or process"),
-                           title);
+        ctx.prompt.message(
+            plain + QStringLiteral(" may be in use by another application or process"), title);
         return QString();
     }
     const short level = link ? 1 : hidden_level(name);

@@ -7,7 +7,8 @@ namespace platform {
 // Where the program keeps its settings file and its bin.
 // A portable copy (its own folder writable) keeps both beside the program; an
 // installed copy uses the per-user XDG locations. Decided once, at start-up.
-struct DataFolders {
+struct DataFolders
+{
     QString programFolder;
     QString dataFolder;   // holds "KZ Bin"
     QString settingsFile; // the settings store

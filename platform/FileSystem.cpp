@@ -29,7 +29,10 @@ void arm(const Plan& plan)
     g_opens = g_reads = g_writes = g_renames = 0;
 }
 
-void disarm() { arm(Plan{}); }
+void disarm()
+{
+    arm(Plan{});
+}
 
 static bool hit(int& counter, int target)
 {
@@ -38,10 +41,32 @@ static bool hit(int& counter, int target)
 }
 } // namespace faults
 
-QByteArray encodePath(const QString& path) { return QFile::encodeName(path); }
-QString decodePath(const QByteArray& raw) { return QFile::decodeName(raw); }
+namespace {
+IoCounters g_io;
+}
 
-bool isLosslessName(const QByteArray& raw) { return QFile::encodeName(QFile::decodeName(raw)) == raw; }
+IoCounters ioCounters()
+{
+    return g_io;
+}
+void resetIoCounters()
+{
+    g_io = IoCounters{};
+}
+
+QByteArray encodePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+QString decodePath(const QByteArray& raw)
+{
+    return QFile::decodeName(raw);
+}
+
+bool isLosslessName(const QByteArray& raw)
+{
+    return QFile::encodeName(QFile::decodeName(raw)) == raw;
+}
 
 bool pathNameIsExact(const QString& path)
 {
@@ -165,6 +190,8 @@ RenameResult renameNoReplace(const QString& from, const QString& to)
 {
     if (faults::hit(faults::g_renames, faults::g_plan.failRename))
         return RenameResult::Failed;
+    if (faults::g_plan.beforeRename)
+        faults::g_plan.beforeRename();
     const QByteArray a = encodePath(from), b = encodePath(to);
     if (::syscall(SYS_renameat2, AT_FDCWD, a.constData(), AT_FDCWD, b.constData(),
                   RENAME_NOREPLACE) == 0)
@@ -236,8 +263,14 @@ bool BinaryFile::open(const QString& path, int flags)
     return m_fd >= 0;
 }
 
-bool BinaryFile::openReadWrite(const QString& path) { return open(path, O_RDWR); }
-bool BinaryFile::openReadOnly(const QString& path) { return open(path, O_RDONLY); }
+bool BinaryFile::openReadWrite(const QString& path)
+{
+    return open(path, O_RDWR);
+}
+bool BinaryFile::openReadOnly(const QString& path)
+{
+    return open(path, O_RDONLY);
+}
 
 std::optional<qint64> BinaryFile::size() const
 {
@@ -253,13 +286,16 @@ bool BinaryFile::readAt(qint64 offset, char* data, qint64 len)
         return false;
     qint64 done = 0;
     while (done < len) {
-        const ssize_t n = ::pread(m_fd, data + done, static_cast<size_t>(len - done), offset + done);
+        const ssize_t n =
+            ::pread(m_fd, data + done, static_cast<size_t>(len - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
         done += n;
     }
+    ++g_io.reads;
+    g_io.bytesRead += len;
     return true;
 }
 
@@ -287,6 +323,8 @@ bool BinaryFile::writeAt(qint64 offset, const char* data, qint64 len)
             return false;
         done += n;
     }
+    ++g_io.writes;
+    g_io.bytesWritten += len;
     return true;
 }
 

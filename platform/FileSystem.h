@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -37,7 +38,8 @@ bool isSymLink(const QString& path);
 // Size of a file in bytes, following links; nullopt when it cannot be read.
 std::optional<qint64> fileSize(const QString& path);
 
-struct DirEntry {
+struct DirEntry
+{
     QString name;       // decoded name
     QByteArray rawName; // the bytes on disk
     bool lossless = true;
@@ -49,9 +51,10 @@ struct DirEntry {
     bool dotName = false; // the name begins with "." (the "Hidden" attribute here)
 };
 
-struct FolderListing {
+struct FolderListing
+{
     bool ok = false;
-    int error = 0; // errno when !ok
+    int error = 0;                 // errno when !ok
     std::vector<DirEntry> entries; // file-system order, without "." and ".."
 };
 
@@ -78,8 +81,20 @@ RenameResult renameNoReplace(const QString& from, const QString& to);
 // exists, this process's own included, or the file cannot be opened at all.
 bool fileAvailable(const QString& path);
 
+// Bytes moved by BinaryFile since the last reset (for benchmarks and tests).
+struct IoCounters
+{
+    qint64 bytesRead = 0;
+    qint64 bytesWritten = 0;
+    int reads = 0;
+    int writes = 0;
+};
+IoCounters ioCounters();
+void resetIoCounters();
+
 // A file opened for positioned binary reads and writes. Never follows a link.
-class BinaryFile {
+class BinaryFile
+{
 public:
     BinaryFile() = default;
     ~BinaryFile();
@@ -105,12 +120,16 @@ private:
 // Test hook: makes the n-th call of a kind fail (1-based, counted from the last
 // arm()). Zero leaves that kind alone. Only tests arm it.
 namespace faults {
-struct Plan {
+struct Plan
+{
     int failOpen = 0;
     int failRead = 0;
     int failWrite = 0;
     int failRename = 0;
     int shortWrite = 0; // the n-th write transfers only half its bytes, then fails
+    // Runs just before each rename reaches the kernel: lets a test make the
+    // target appear between the program's own check and the rename.
+    std::function<void()> beforeRename;
 };
 void arm(const Plan& plan);
 void disarm();

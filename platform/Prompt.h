@@ -11,7 +11,8 @@ enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class PromptIcon { None, Information, Question, Warning, Critical };
 enum class PromptAnswer { Ok, Cancel, Yes, No, Retry };
 
-struct PromptRequest {
+struct PromptRequest
+{
     QString text;
     QString title; // "" means the program's name
     PromptButtons buttons = PromptButtons::Ok;
@@ -19,9 +20,13 @@ struct PromptRequest {
 };
 
 // The title a prompt without a title of its own carries.
-inline QString applicationTitle() { return QStringLiteral("Cloakwell"); }
+inline QString applicationTitle()
+{
+    return QStringLiteral("Cloakwell");
+}
 
-class PromptService {
+class PromptService
+{
 public:
     virtual ~PromptService() = default;
 

@@ -13,7 +13,10 @@
 
 namespace platform {
 
-QString tempFolderPath() { return joinPath(QDir::tempPath(), QLatin1String(kTempFolderName)); }
+QString tempFolderPath()
+{
+    return joinPath(QDir::tempPath(), QLatin1String(kTempFolderName));
+}
 
 TempFolderCheck ensurePrivateFolder(const QString& path)
 {

@@ -11,7 +11,8 @@ inline constexpr const char* kTempFolderName = "KZ Temp";
 // QDir::tempPath() + "/KZ Temp" (honours TMPDIR).
 QString tempFolderPath();
 
-struct TempFolderCheck {
+struct TempFolderCheck
+{
     bool ok = false;
     QString reason; // why temporary copies cannot be made, for the user
 };

@@ -9,7 +9,8 @@ class QWidget;
 namespace platform {
 
 // The real prompt: a modal QMessageBox over the given parent window.
-class UiMessageBoxPrompt : public PromptService {
+class UiMessageBoxPrompt : public PromptService
+{
 public:
     explicit UiMessageBoxPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }

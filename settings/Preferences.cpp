@@ -9,7 +9,8 @@ namespace settings {
 
 namespace {
 
-struct Default {
+struct Default
+{
     const char* section;
     const char* name;
     const char* text;

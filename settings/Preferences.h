@@ -14,7 +14,8 @@ using WinColor = std::uint32_t;
 
 // The values the hiding engine and the listings keep in memory. Loaded at
 // start-up and again whenever the options are saved.
-struct Preferences {
+struct Preferences
+{
     short encrypt_level = 2;
     QString encrypt_level_3_ext;
     bool auto_show_preview = true;
@@ -51,6 +52,9 @@ double read_real(const SettingsStore& store, const QString& section, const QStri
 QString read_text(const SettingsStore& store, const QString& section, const QString& name);
 
 // Writers in the stored text forms.
-inline QString flag_text(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+inline QString flag_text(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 } // namespace settings

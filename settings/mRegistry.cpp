@@ -16,7 +16,8 @@ namespace settings {
 
 namespace {
 
-struct Section {
+struct Section
+{
     QString name;
     std::vector<std::pair<QString, QString>> values;
 };
@@ -76,7 +77,8 @@ QString unescapeValue(QStringView text)
     return out;
 }
 
-struct Document {
+struct Document
+{
     std::vector<Section> sections; // sections[0] is the top level ("")
     bool existed = false;
     mode_t mode = 0600;
@@ -115,7 +117,8 @@ bool readDocument(const QString& path, Document& doc)
     for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
+            line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             const QString name = line.mid(1, line.size() - 2).toString();
@@ -150,7 +153,8 @@ bool writeAll(int fd, const QByteArray& data)
 {
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        const ssize_t n =
+            ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -180,8 +184,8 @@ bool writeDocument(const QString& path, const Document& doc)
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC); // created 0600
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, out) && ::fchmod(fd, doc.existed ? doc.mode : 0600) == 0 &&
-              ::fsync(fd) == 0;
+    bool ok =
+        writeAll(fd, out) && ::fchmod(fd, doc.existed ? doc.mode : 0600) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
         ok = ::rename(tmpl.constData(), platform::encodePath(path).constData()) == 0;

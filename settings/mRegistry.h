@@ -18,7 +18,8 @@ inline constexpr const char* kSectionAppearance = "Appearance";
 inline constexpr const char* kSectionViewing = "Viewing";
 inline constexpr const char* kSectionLibraries = "Libraries";
 
-class SettingsStore {
+class SettingsStore
+{
 public:
     explicit SettingsStore(QString filePath) : m_path(std::move(filePath)) {}
 

@@ -7,9 +7,11 @@
 
 // The prompt service for tests: records every prompt and answers from a script.
 // A prompt that the script did not expect fails the running test.
-class ScriptedPrompt : public platform::PromptService {
+class ScriptedPrompt : public platform::PromptService
+{
 public:
-    struct Seen {
+    struct Seen
+    {
         QString text;
         QString title; // as shown: the program's name when none was given
         platform::PromptButtons buttons;

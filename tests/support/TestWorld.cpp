@@ -6,7 +6,10 @@
 
 TestWorld::TestWorld() : m_dir(QDir::tempPath() + QStringLiteral("/cloakwell-test-XXXXXX")) {}
 
-QString TestWorld::path(const QString& relative) const { return m_dir.filePath(relative); }
+QString TestWorld::path(const QString& relative) const
+{
+    return m_dir.filePath(relative);
+}
 
 QString TestWorld::folder(const QString& relative)
 {

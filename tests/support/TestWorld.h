@@ -6,7 +6,8 @@
 
 // A private world for one test: a temporary folder to hold files, folders, a
 // settings file and a program folder. Nothing outside it is touched.
-class TestWorld {
+class TestWorld
+{
 public:
     TestWorld();
     bool isValid() const { return m_dir.isValid(); }
