@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // The drives of "My Computer": mounted volumes, leaving out pseudo file
@@ -10,7 +12,8 @@ namespace platform {
 
 enum class DriveType { Fixed, Removable, CdRom, Network, Ram, Unknown };
 
-struct Drive {
+struct Drive
+{
     QString key;        // the mount point with a trailing "/"
     QString mountPoint; // without the trailing "/" (except "/")
     QString volumeName;
@@ -19,6 +22,13 @@ struct Drive {
     qint64 freeBytes = 0;
 };
 
+// Sorted by mount point, so "/" comes first.
 std::vector<Drive> listDrives();
+
+// How a volume mounted at mountPoint shows under "My Computer", or nullopt for
+// one that is left out (pseudo file systems, system areas, read-only mounts
+// outside the removable-media folders).
+std::optional<DriveType> classifyMount(const QString& mountPoint, const QByteArray& fsType,
+                                       bool readOnly);
 
 } // namespace platform
