@@ -1,0 +1,314 @@
+#include "libraries/mLibraries.h"
+
+#include "support/ScriptedPrompt.h"
+#include "support/TestWorld.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace mLibraries;
+
+namespace {
+
+const QString kLibs = QStringLiteral("Libraries");
+
+QStringList names(const settings::SettingsStore& store)
+{
+    QStringList out;
+    for (const Library& lib : read_libraries(store))
+        out << lib.name;
+    return out;
+}
+
+// Lays out a small tree below root: "f:a/b.jpg" a file, "d:a/c" a folder,
+// "l:a/link=target" a symbolic link to target (relative to the link's folder).
+void build(TestWorld& world, const QString& root, const QStringList& entries)
+{
+    world.folder(root);
+    for (const QString& e : entries) {
+        const QString spec = e.mid(2);
+        if (e.startsWith(QLatin1String("f:"))) {
+            world.file(root + QLatin1Char('/') + spec, "x");
+        } else if (e.startsWith(QLatin1String("d:"))) {
+            world.folder(root + QLatin1Char('/') + spec);
+        } else {
+            const QString link = world.path(root + QLatin1Char('/') + spec.section('=', 0, 0));
+            QVERIFY(QFile::link(spec.section('=', 1), link));
+        }
+    }
+}
+
+} // namespace
+
+class TestLibraries : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void countValue_data();
+    void countValue();
+    void removeEntry_data();
+    void removeEntry();
+    void renameLibrary_data();
+    void renameLibrary();
+    void pathFree_data();
+    void pathFree();
+    void checkReportsMissingInOrder();
+    void checkEmptyTable();
+    void unhiddenItems_data();
+    void unhiddenItems();
+    void findUnhiddenLibrary_data();
+    void findUnhiddenLibrary();
+};
+
+void TestLibraries::countValue_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("absent") << false << "" << QStringList{};
+    QTest::newRow("not a number") << true << "three" << QStringList{};
+    QTest::newRow("negative") << true << "-1" << QStringList{};
+    QTest::newRow("beyond 16 bits") << true << "40000" << QStringList{};
+    QTest::newRow("values above count ignored") << true << "2" << QStringList{"A", "B"};
+    QTest::newRow("all") << true << "3" << QStringList{"A", "B", "C"};
+}
+
+void TestLibraries::countValue()
+{
+    QFETCH(bool, present);
+    QFETCH(QString, count);
+    QFETCH(QStringList, expected);
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    for (int i = 1; i <= 3; ++i) {
+        store.save_setting(kLibs, QStringLiteral("name_%1").arg(i), QString(QChar('A' + i - 1)));
+        store.save_setting(kLibs, QStringLiteral("path_%1").arg(i), QStringLiteral("/p%1").arg(i));
+    }
+    if (present)
+        store.save_setting(kLibs, QStringLiteral("Count"), count);
+    QCOMPARE(names(store), expected);
+
+    // The next add follows the entries the table really has, overwriting
+    // whatever stale value sits at that number.
+    add_library_entry(store, QStringLiteral("New"), QStringLiteral("/new"));
+    QCOMPARE(names(store), expected + QStringList{"New"});
+    QCOMPARE(store.get_setting(kLibs, QStringLiteral("Count")),
+             QString::number(expected.size() + 1));
+    QCOMPARE(read_libraries(store).back().path, QStringLiteral("/new"));
+}
+
+void TestLibraries::removeEntry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("first") << "One" << QStringList{"Two", "Three"};
+    QTest::newRow("middle") << "Two" << QStringList{"One", "Three"};
+    QTest::newRow("last") << "Three" << QStringList{"One", "Two"};
+    QTest::newRow("other case") << "two" << QStringList{"One", "Two", "Three"};
+    QTest::newRow("unknown") << "Four" << QStringList{"One", "Two", "Three"};
+}
+
+void TestLibraries::removeEntry()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, left);
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    const QStringList all{"One", "Two", "Three"};
+    for (const QString& n : all)
+        add_library_entry(store, n, QStringLiteral("/lib/") + n);
+
+    remove_library_entry(store, name);
+
+    QCOMPARE(names(store), left);
+    // Every path moved with its name.
+    for (const Library& lib : read_libraries(store))
+        QCOMPARE(lib.path, QStringLiteral("/lib/") + lib.name);
+    QCOMPARE(store.get_setting(kLibs, QStringLiteral("Count")), QString::number(left.size()));
+    const QByteArray text = TestWorld::readAll(world.settingsFile());
+    const bool removed = left.size() < all.size();
+    QCOMPARE(text.contains("name_3="), !removed);
+    QCOMPARE(text.contains("path_3="), !removed);
+}
+
+void TestLibraries::renameLibrary_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("renamed");
+    QTest::newRow("free name") << "Pics"
+                               << "Summer" << true;
+    QTest::newRow("other case of another") << "Pics"
+                                           << "films" << true;
+    QTest::newRow("other case of own") << "Pics"
+                                       << "pics" << true;
+    QTest::newRow("taken by another") << "Pics"
+                                      << "Films" << false;
+    QTest::newRow("own name") << "Pics"
+                              << "Pics" << false;
+    QTest::newRow("no such library") << "Holiday"
+                                     << "Summer" << false;
+}
+
+void TestLibraries::renameLibrary()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, renamed);
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    add_library_entry(store, QStringLiteral("Pics"), QStringLiteral("/a"));
+    add_library_entry(store, QStringLiteral("Films"), QStringLiteral("/b"));
+    const QByteArray before = TestWorld::readAll(world.settingsFile());
+
+    QCOMPARE(rename_library(store, from, to), renamed);
+
+    if (!renamed) {
+        QCOMPARE(TestWorld::readAll(world.settingsFile()), before);
+        return;
+    }
+    QStringList expected{"Pics", "Films"};
+    expected[expected.indexOf(from)] = to;
+    QCOMPARE(names(store), expected);
+    QCOMPARE(read_libraries(store).front().path, QStringLiteral("/a"));
+    QVERIFY(!library_name_free(store, to));
+    QVERIFY(library_name_free(store, from));
+}
+
+void TestLibraries::pathFree_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("free");
+    QTest::newRow("same") << "/data/Pics" << false;
+    QTest::newRow("other case") << "/DATA/pics" << false;
+    QTest::newRow("inside") << "/data/Pics/summer" << false;
+    QTest::newRow("begins with another") << "/x/pictures" << false;
+    QTest::newRow("anywhere in the path") << "/mnt/x/pic" << false;
+    QTest::newRow("contains a library") << "/data" << true;
+    QTest::newRow("sibling") << "/data/Films" << true;
+}
+
+void TestLibraries::pathFree()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, free);
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    QVERIFY(library_path_free(store, path));
+    add_library_entry(store, QStringLiteral("A"), QStringLiteral("/data/Pics"));
+    add_library_entry(store, QStringLiteral("B"), QStringLiteral("/x/pic"));
+    QCOMPARE(library_path_free(store, path), free);
+}
+
+void TestLibraries::checkReportsMissingInOrder()
+{
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    add_library_entry(store, QStringLiteral("Kept"), world.folder(QStringLiteral("kept")));
+    add_library_entry(store, QStringLiteral("Gone 1"), world.path(QStringLiteral("gone1")));
+    add_library_entry(store, QStringLiteral("Gone 2"), world.path(QStringLiteral("gone2")));
+    // A file where the folder was is not a folder.
+    add_library_entry(store, QStringLiteral("File"), world.file(QStringLiteral("file")));
+    add_library_entry(store, QStringLiteral("Last"), world.folder(QStringLiteral("last")));
+
+    ScriptedPrompt prompt;
+    prompt.acceptMessages(3);
+    check_libraries(store, prompt);
+
+    QCOMPARE(prompt.seen.size(), 3);
+    const QStringList reported{"Gone 1", "Gone 2", "File"};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(prompt.seen[i].text,
+                 QStringLiteral("Library '") + reported[i] +
+                     QStringLiteral("' is missing! This may have been caused by deleting, moving,"
+                                    "\r\nor renaming, of the associated folder. You may try to "
+                                    "remedy this by\r\nusing 'Recover Libraries' under the Tools "
+                                    "menu."));
+        QCOMPARE(prompt.seen[i].title, QStringLiteral("Cloakwell"));
+        QCOMPARE(prompt.seen[i].buttons, platform::PromptButtons::Ok);
+    }
+    QCOMPARE(names(store), (QStringList{"Kept", "Last"}));
+    QCOMPARE(read_libraries(store).back().path, world.path(QStringLiteral("last")));
+}
+
+void TestLibraries::checkEmptyTable()
+{
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    ScriptedPrompt prompt;
+    check_libraries(store, prompt);
+    QVERIFY(prompt.seen.isEmpty());
+    QVERIFY(!QFile::exists(world.settingsFile()));
+}
+
+void TestLibraries::unhiddenItems_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<bool>("unhidden");
+    QTest::newRow("empty") << QStringList{} << false;
+    QTest::newRow("plain file") << QStringList{"f:a.jpg"} << true;
+    QTest::newRow("no extension") << QStringList{"f:notes"} << true;
+    QTest::newRow("hidden files, any case")
+        << QStringList{"f:x.kz1", "f:y.KZ2", "f:z.Kz3", "f:.kz1"} << false;
+    QTest::newRow("kz4 is not hidden") << QStringList{"f:x.kz1", "f:y.kz4"} << true;
+    QTest::newRow("empty plain folder") << QStringList{"f:x.kz1", "d:Holiday"} << true;
+    QTest::newRow("hidden all the way down")
+        << QStringList{"f:a.kz1/b.kz2/c.kz3", "d:a.kz1/d.kz1"} << false;
+    QTest::newRow("plain file deep in hidden folders")
+        << QStringList{"f:a.kz1/b.kz2", "f:a.kz1/c.kz1/d.kz1/photo.jpg"} << true;
+    // Links are judged by their own names and never followed.
+    QTest::newRow("hidden link back up") << QStringList{"d:a.kz1", "l:a.kz1/up.kz1=.."} << false;
+    QTest::newRow("plain link back up") << QStringList{"d:a.kz1", "l:a.kz1/up=.."} << true;
+    QTest::newRow("hidden link to a plain folder") << QStringList{"l:c.kz1=../outside"} << false;
+    QTest::newRow("plain link to a plain folder") << QStringList{"l:c=../outside"} << true;
+    QTest::newRow("dangling hidden link") << QStringList{"l:gone.kz2=nowhere"} << false;
+}
+
+void TestLibraries::unhiddenItems()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(bool, unhidden);
+    TestWorld world;
+    world.file(QStringLiteral("outside/b.jpg"));
+    build(world, QStringLiteral("lib"), entries);
+    QCOMPARE(contains_unhidden_items(world.path(QStringLiteral("lib"))), unhidden);
+}
+
+void TestLibraries::findUnhiddenLibrary_data()
+{
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<QStringList>("bin"); // "-" for no bin folder
+    QTest::addColumn<QString>("expected");
+    const QStringList clean{"f:a.kz1", "d:b.kz1"};
+    QTest::newRow("all hidden") << clean << clean << clean << "";
+    QTest::newRow("first") << QStringList{"f:a.jpg"} << QStringList{"f:b.jpg"} << clean << "First";
+    QTest::newRow("second") << clean << QStringList{"f:b.kz1/c.png"} << clean << "Second";
+    QTest::newRow("bin") << clean << clean << QStringList{"f:old.kz2/new.jpg"} << "Red Ovidor Bin";
+    QTest::newRow("libraries before bin")
+        << clean << QStringList{"d:x"} << QStringList{"f:a.jpg"} << "Second";
+    QTest::newRow("no bin folder") << clean << clean << QStringList{"-"} << "";
+}
+
+void TestLibraries::findUnhiddenLibrary()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(QStringList, bin);
+    QFETCH(QString, expected);
+    TestWorld world;
+    const settings::SettingsStore store(world.settingsFile());
+    // A library whose folder has gone is passed over, not an error.
+    add_library_entry(store, QStringLiteral("Gone"), world.path(QStringLiteral("gone")));
+    build(world, QStringLiteral("first"), first);
+    add_library_entry(store, QStringLiteral("First"), world.path(QStringLiteral("first")));
+    build(world, QStringLiteral("second"), second);
+    add_library_entry(store, QStringLiteral("Second"), world.path(QStringLiteral("second")));
+    if (bin != QStringList{"-"})
+        build(world, QStringLiteral("KZ Bin"), bin);
+
+    QCOMPARE(find_unhidden_library(store, world.path(QStringLiteral("KZ Bin"))), expected);
+}
+
+QTEST_GUILESS_MAIN(TestLibraries)
+#include "tst_libraries.moc"
