@@ -118,17 +118,14 @@ struct Inverter
     }
 };
 
-bool sameNameOnDisk(const QString& path, const QString& title, const QString& verb,
-                    const Context& ctx)
+void reportUnreadableName(const QString& path, const QString& title, const QString& verb,
+                          const Context& ctx)
 {
-    if (platform::pathNameIsExact(path))
-        return true;
     ctx.prompt.message(platform::bareName(path) +
                            QStringLiteral(" cannot be %1 because its name cannot be read "
                                           "correctly on this computer. Rename it first.")
                                .arg(verb),
                        title);
-    return false;
 }
 
 void reportUnrestored(const QString& path, const Context& ctx)
@@ -138,23 +135,87 @@ void reportUnrestored(const QString& path, const Context& ctx)
                        QString(), PromptIcon::Critical);
 }
 
-// The content step plus the rename, all or nothing. regions are inverted first,
-// then the file is renamed to newName; any failure undoes the inversion.
-QString invertAndRename(const QString& path, const QString& newName, short level,
-                        const QString& clashText, const QString& clashTitle, const Context& ctx)
+// hide_file and unhide_file: the same steps in opposite directions.
+//
+// The file is opened once, at the start, with the in-use test (a write lease);
+// the refusals are then reported in their fixed order (missing, already hidden
+// or plain, name clash, in use) before anything is changed. The content step
+// and the rename are all or nothing.
+QString changeFile(const QString& path, bool hide, const Context& ctx)
 {
-    const QString target = platform::joinPath(platform::parentFolder(path), newName);
+    using Exclusive = platform::BinaryFile::Exclusive;
+    const QString verb = hide ? QStringLiteral("encrypted") : QStringLiteral("decrypted");
+    const QString title = hide ? QStringLiteral("Encrypt error") : QStringLiteral("Decrypt Error");
+
+    if (platform::decodePath(platform::encodePath(path)) != path) {
+        reportUnreadableName(path, title, verb, ctx);
+        return QString();
+    }
     platform::BinaryFile file;
+    Exclusive state = file.openExclusive(path);
+    // A link is renamed only and never opened: its target lives elsewhere.
+    const bool link = state == Exclusive::IsLink;
+    if (link && platform::folderExists(path))
+        state = Exclusive::IsFolder;
+    if (state == Exclusive::NotFound && path.contains(QChar(QChar::ReplacementCharacter))) {
+        reportUnreadableName(path, title, verb, ctx);
+        return QString();
+    }
+    if (state == Exclusive::NotFound || state == Exclusive::IsFolder) {
+        ctx.prompt.message(QStringLiteral("File not found"), title);
+        return QString();
+    }
+
+    const QString name = platform::bareName(path);
+    QString newName, shownName;
+    short level = 0;
+    if (hide) {
+        if (is_hidden_name(path)) {
+            ctx.prompt.message(path + QStringLiteral(" is already encrypted."), title);
+            return QString();
+        }
+        level = level_for_file(path, ctx.prefs);
+        if (level <= 0)
+            return QString();
+        if (link)
+            level = 1;
+        newName = make_hidden_name(name, level);
+        shownName = name;
+    } else {
+        if (!is_hidden_name(name)) {
+            ctx.prompt.message(name + QStringLiteral(" is already decrypted."), title);
+            return QString();
+        }
+        newName = shownName = plain_name(name);
+        level = link ? 1 : hidden_level(name);
+    }
+
+    const QString parent = platform::parentFolder(path);
+    const QString clash = shownName + QStringLiteral(" cannot be %1 because the %2 file name "
+                                                     "already exists.")
+                                          .arg(verb, hide ? QStringLiteral("encrypted")
+                                                          : QStringLiteral("decrypted"));
+    if (name_exists(parent, newName)) {
+        ctx.prompt.message(clash, title);
+        return QString();
+    }
+    if (state == Exclusive::InUse) {
+        ctx.prompt.message(shownName +
+                               QStringLiteral(" may be in use by another application or process"),
+                           hide ? QStringLiteral("Encrypt error: File in use") : title);
+        return QString();
+    }
+    if (state == Exclusive::Failed)
+        return QString();
+
     std::vector<Region> regions;
-    if (level >= 2) {
-        if (!file.openReadWrite(path))
-            return QString();
+    if (!link && level >= 2) {
         const auto size = file.size();
-        if (!size)
-            return QString();
+        if (!size || (state == Exclusive::ReadOnly && *size > 0))
+            return QString(); // the content cannot be changed: leave the file alone
         regions = regionsFor(level, *size);
     }
-    Inverter inv{file};
+    Inverter inv(file);
     if (!regions.empty()) {
         const auto outcome = inv.invertAll(regions);
         if (outcome == Inverter::Outcome::Damaged)
@@ -162,16 +223,13 @@ QString invertAndRename(const QString& path, const QString& newName, short level
         if (outcome != Inverter::Outcome::Done)
             return QString();
     }
-    const auto rc = platform::renameNoReplace(path, target);
-    if (rc == platform::RenameResult::Ok) {
-        file.close();
+    const auto rc = platform::renameNoReplace(path, platform::joinPath(parent, newName));
+    if (rc == platform::RenameResult::Ok)
         return newName;
-    }
     if (!regions.empty() && !inv.undo(regions, regions.size()))
         reportUnrestored(path, ctx);
-    file.close();
     if (rc == platform::RenameResult::TargetExists)
-        ctx.prompt.message(clashText, clashTitle);
+        ctx.prompt.message(clash, title);
     return QString();
 }
 
@@ -220,9 +278,12 @@ bool invert_content(const QString& path, short& level)
 QString hide_folder(const QString& path, const Context& ctx)
 {
     const QString title = QStringLiteral("Encrypt folder error");
-    if (!sameNameOnDisk(path, title, QStringLiteral("encrypted"), ctx))
+    const auto info = platform::inspectPath(path);
+    if (!info.exact) {
+        reportUnreadableName(path, title, QStringLiteral("encrypted"), ctx);
         return QString();
-    if (!platform::folderExists(path)) {
+    }
+    if (!info.isFolder) {
         ctx.prompt.message(QStringLiteral("Folder not found: ") + path, title);
         return QString();
     }
@@ -251,9 +312,12 @@ QString hide_folder(const QString& path, const Context& ctx)
 QString unhide_folder(const QString& path, const Context& ctx)
 {
     const QString title = QStringLiteral("Decrypt folder error");
-    if (!sameNameOnDisk(path, title, QStringLiteral("decrypted"), ctx))
+    const auto info = platform::inspectPath(path);
+    if (!info.exact) {
+        reportUnreadableName(path, title, QStringLiteral("decrypted"), ctx);
         return QString();
-    if (!platform::folderExists(path)) {
+    }
+    if (!info.isFolder) {
         ctx.prompt.message(QStringLiteral("Folder not found: ") + path, title);
         return QString();
     }
@@ -280,71 +344,12 @@ QString unhide_folder(const QString& path, const Context& ctx)
 
 QString hide_file(const QString& path, const Context& ctx)
 {
-    const QString title = QStringLiteral("Encrypt error");
-    if (!sameNameOnDisk(path, title, QStringLiteral("encrypted"), ctx))
-        return QString();
-    const bool link = platform::isSymLink(path);
-    if (!platform::fileExists(path) && !(link && !platform::folderExists(path))) {
-        ctx.prompt.message(QStringLiteral("File not found"), title);
-        return QString();
-    }
-    if (is_hidden_name(path)) {
-        ctx.prompt.message(path + QStringLiteral(" is already encrypted."), title);
-        return QString();
-    }
-    short level = level_for_file(path, ctx.prefs);
-    if (level <= 0)
-        return QString();
-    // A link is hidden by its name alone: its target lives elsewhere and is
-    // never written through it.
-    if (link)
-        level = 1;
-    const QString name = platform::bareName(path);
-    const QString hidden = make_hidden_name(name, level);
-    const QString clash = name + QStringLiteral(" cannot be encrypted because the encrypted file "
-                                                "name already exists.");
-    if (name_exists(platform::parentFolder(path), hidden)) {
-        ctx.prompt.message(clash, title);
-        return QString();
-    }
-    if (!link && !file_available(path)) {
-        ctx.prompt.message(name +
-                               QStringLiteral(" may be in use by another application or process"),
-                           QStringLiteral("Encrypt error: File in use"));
-        return QString();
-    }
-    return invertAndRename(path, hidden, level, clash, title, ctx);
+    return changeFile(path, true, ctx);
 }
 
 QString unhide_file(const QString& path, const Context& ctx)
 {
-    const QString title = QStringLiteral("Decrypt Error");
-    if (!sameNameOnDisk(path, title, QStringLiteral("decrypted"), ctx))
-        return QString();
-    const bool link = platform::isSymLink(path);
-    if (!platform::fileExists(path) && !(link && !platform::folderExists(path))) {
-        ctx.prompt.message(QStringLiteral("File not found"), title);
-        return QString();
-    }
-    const QString name = platform::bareName(path);
-    if (!is_hidden_name(name)) {
-        ctx.prompt.message(name + QStringLiteral(" is already decrypted."), title);
-        return QString();
-    }
-    const QString plain = plain_name(name);
-    const QString clash = plain + QStringLiteral(" cannot be decrypted because the decrypted file "
-                                                 "name already exists.");
-    if (name_exists(platform::parentFolder(path), plain)) {
-        ctx.prompt.message(clash, title);
-        return QString();
-    }
-    if (!link && !file_available(path)) {
-        ctx.prompt.message(
-            plain + QStringLiteral(" may be in use by another application or process"), title);
-        return QString();
-    }
-    const short level = link ? 1 : hidden_level(name);
-    return invertAndRename(path, plain, level, clash, title, ctx);
+    return changeFile(path, false, ctx);
 }
 
 } // namespace mEncrypt

@@ -81,6 +81,25 @@ bool pathNameIsExact(const QString& path)
     return !path.contains(QChar(QChar::ReplacementCharacter));
 }
 
+PathInfo inspectPath(const QString& path)
+{
+    PathInfo info;
+    const QByteArray raw = encodePath(path);
+    if (path.isEmpty() || decodePath(raw) != path)
+        return info;
+    struct stat st;
+    if (::lstat(raw.constData(), &st) != 0) {
+        info.exact = !path.contains(QChar(QChar::ReplacementCharacter));
+        return info;
+    }
+    info.exact = info.exists = true;
+    info.isSymLink = S_ISLNK(st.st_mode);
+    info.isFolder = S_ISDIR(st.st_mode);
+    if (info.isSymLink && ::stat(raw.constData(), &st) == 0)
+        info.isFolder = S_ISDIR(st.st_mode);
+    return info;
+}
+
 static bool statPath(const QString& path, struct stat& st)
 {
     return ::stat(encodePath(path).constData(), &st) == 0;
@@ -257,8 +276,10 @@ BinaryFile::~BinaryFile()
 bool BinaryFile::open(const QString& path, int flags)
 {
     close();
-    if (faults::hit(faults::g_opens, faults::g_plan.failOpen))
+    if (faults::hit(faults::g_opens, faults::g_plan.failOpen)) {
+        errno = EIO;
         return false;
+    }
     m_fd = ::open(encodePath(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW);
     return m_fd >= 0;
 }
@@ -270,6 +291,45 @@ bool BinaryFile::openReadWrite(const QString& path)
 bool BinaryFile::openReadOnly(const QString& path)
 {
     return open(path, O_RDONLY);
+}
+
+BinaryFile::Exclusive BinaryFile::openExclusive(const QString& path)
+{
+    ignoreSigio();
+    // Non-blocking, so that a lease another program holds makes us refuse
+    // instead of waiting for it.
+    bool readOnly = false;
+    if (!open(path, O_RDWR | O_NONBLOCK)) {
+        int err = errno;
+        if (err == EACCES || err == EROFS || err == EPERM) {
+            readOnly = open(path, O_RDONLY | O_NONBLOCK);
+            err = errno;
+        }
+        if (!readOnly) {
+            switch (err) {
+            case EWOULDBLOCK:
+                return Exclusive::InUse;
+            case ENOENT:
+            case ENOTDIR:
+                return Exclusive::NotFound;
+            case EISDIR:
+                return Exclusive::IsFolder;
+            case ELOOP:
+                return Exclusive::IsLink;
+            default:
+                return Exclusive::Failed;
+            }
+        }
+    }
+    if (::fcntl(m_fd, F_SETLEASE, F_WRLCK) == 0) {
+        // Closing the descriptor releases the lease.
+        return readOnly ? Exclusive::ReadOnly : Exclusive::Opened;
+    }
+    if (errno == EAGAIN || errno == EBUSY) {
+        close();
+        return Exclusive::InUse;
+    }
+    return readOnly ? Exclusive::ReadOnly : Exclusive::Opened;
 }
 
 std::optional<qint64> BinaryFile::size() const

@@ -35,6 +35,16 @@ bool folderExists(const QString& path);
 bool fileExists(const QString& path); // a non-folder: regular file, device, ...
 bool isSymLink(const QString& path);
 
+// What one lstat (and, for a link, one stat) tells about a path.
+struct PathInfo
+{
+    bool exact = false;  // as pathNameIsExact
+    bool exists = false; // something is there (a dangling link counts)
+    bool isSymLink = false;
+    bool isFolder = false; // after following a link
+};
+PathInfo inspectPath(const QString& path);
+
 // Size of a file in bytes, following links; nullopt when it cannot be read.
 std::optional<qint64> fileSize(const QString& path);
 
@@ -102,6 +112,23 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     bool openReadWrite(const QString& path);
+
+    enum class Exclusive {
+        Opened,   // open, and no other descriptor of the file exists
+        ReadOnly, // as Opened, but the file could only be opened for reading
+        InUse,    // another descriptor (or another program's lease) exists
+        NotFound, // nothing at the path
+        IsFolder, // a folder is at the path
+        IsLink,   // a symbolic link is at the path: never opened through
+        Failed    // any other error
+    };
+    // The in-use test and the open in one step: opens for reading and writing
+    // (for reading only where writing is refused) and takes a write lease,
+    // which the kernel grants only while no other descriptor of the file is
+    // open. The lease is held until close(), so a program opening the file
+    // meanwhile waits for us instead of reading half-inverted bytes. Where
+    // leases are not available, a successful open counts as "not in use".
+    Exclusive openExclusive(const QString& path);
     bool openReadOnly(const QString& path);
     bool isOpen() const { return m_fd >= 0; }
     std::optional<qint64> size() const;
