@@ -67,7 +67,6 @@ void TestLibraries::countValue_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("absent") << false << "" << QStringList{};
     QTest::newRow("not a number") << true << "three" << QStringList{};
-    QTest::newRow("negative") << true << "-1" << QStringList{};
     QTest::newRow("beyond 16 bits") << true << "40000" << QStringList{};
     QTest::newRow("values above count ignored") << true << "2" << QStringList{"A", "B"};
     QTest::newRow("all") << true << "3" << QStringList{"A", "B", "C"};
@@ -138,8 +137,6 @@ void TestLibraries::renameLibrary_data()
     QTest::addColumn<bool>("renamed");
     QTest::newRow("free name") << "Pics"
                                << "Summer" << true;
-    QTest::newRow("other case of another") << "Pics"
-                                           << "films" << true;
     QTest::newRow("other case of own") << "Pics"
                                        << "pics" << true;
     QTest::newRow("taken by another") << "Pics"
@@ -183,7 +180,6 @@ void TestLibraries::pathFree_data()
     QTest::newRow("other case") << "/DATA/pics" << false;
     QTest::newRow("inside") << "/data/Pics/summer" << false;
     QTest::newRow("begins with another") << "/x/pictures" << false;
-    QTest::newRow("anywhere in the path") << "/mnt/x/pic" << false;
     QTest::newRow("contains a library") << "/data" << true;
     QTest::newRow("sibling") << "/data/Films" << true;
 }
@@ -247,7 +243,6 @@ void TestLibraries::unhiddenItems_data()
     QTest::addColumn<bool>("unhidden");
     QTest::newRow("empty") << QStringList{} << false;
     QTest::newRow("plain file") << QStringList{"f:a.jpg"} << true;
-    QTest::newRow("no extension") << QStringList{"f:notes"} << true;
     QTest::newRow("hidden files, any case")
         << QStringList{"f:x.kz1", "f:y.KZ2", "f:z.Kz3", "f:.kz1"} << false;
     QTest::newRow("kz4 is not hidden") << QStringList{"f:x.kz1", "f:y.kz4"} << true;
