@@ -195,7 +195,11 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
                                                      "already exists.")
                                           .arg(verb, hide ? QStringLiteral("encrypted")
                                                           : QStringLiteral("decrypted"));
-    if (name_exists(parent, newName)) {
+    // The rename below never replaces anything, so it is the clash test that
+    // counts. Asking first as well is kept where it spares work: before the
+    // content of the file is touched, and before the in-use refusal, so that
+    // the two refusals come in their usual order. A name-only change skips it.
+    if ((level >= 2 || state == Exclusive::InUse) && name_exists(parent, newName)) {
         ctx.prompt.message(clash, title);
         return QString();
     }
