@@ -1,0 +1,197 @@
+#include "browse/FolderListModel.h"
+
+#include "browse/WinColor.h"
+#include "platform/Icons.h"
+
+#include <QBrush>
+#include <QFont>
+
+#include <algorithm>
+
+namespace browse {
+
+FolderListModel::FolderListModel(const IconList& icons, QObject* parent)
+    : QAbstractTableModel(parent), m_icons(icons), m_selection(this)
+{
+}
+
+FolderListModel::~FolderListModel() = default;
+
+int FolderListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int FolderListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FolderListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const ListItem& it = item(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        switch (index.column()) {
+        case NameColumn:
+            return it.text;
+        case SizeColumn:
+            return it.size;
+        case TypeColumn:
+            return it.type;
+        case ModifiedColumn:
+            return it.modified;
+        }
+        return {};
+    case Qt::DecorationRole: {
+        if (index.column() != NameColumn)
+            return {};
+        QIcon icon = m_icons.icon(it.iconKey);
+        if (icon.isNull())
+            icon = m_icons.icon(it.isFolder ? images::folder : images::unknownFile);
+        if (icon.isNull()) {
+            static const QIcon fallback = platform::drawnIcon(platform::DrawnIcon::File);
+            icon = fallback;
+        }
+        return icon;
+    }
+    case Qt::ToolTipRole:
+        if (it.toolTip.isEmpty())
+            return {};
+        return it.toolTip;
+    case Qt::ForegroundRole:
+        if (it.hasColor)
+            return QBrush(toQColor(it.color));
+        return {};
+    case Qt::FontRole:
+        if (it.hasColor && it.bold) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() == SizeColumn)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case KeyRole:
+        return it.key;
+    case HiddenRole:
+        return it.hidden;
+    case IsFolderRole:
+        return it.isFolder;
+    default:
+        return {};
+    }
+}
+
+QVariant FolderListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole && section == SizeColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case NameColumn:
+        return QStringLiteral("Name");
+    case SizeColumn:
+        return QStringLiteral("Size");
+    case TypeColumn:
+        return QStringLiteral("Type");
+    case ModifiedColumn:
+        return QStringLiteral("Modified");
+    }
+    return {};
+}
+
+int FolderListModel::rowOfKey(const QString& key) const
+{
+    if (!m_rowByKeyValid) {
+        m_rowByKey.clear();
+        m_rowByKey.reserve(count());
+        for (int row = 0; row < count(); ++row)
+            m_rowByKey.insert(item(row).key, row);
+        m_rowByKeyValid = true;
+    }
+    return m_rowByKey.value(key, -1);
+}
+
+void FolderListModel::setItems(std::vector<ListItem> items)
+{
+    beginResetModel();
+    m_items = std::move(items);
+    m_rowByKeyValid = false;
+    m_rowByKey.clear();
+    endResetModel();
+}
+
+void FolderListModel::clear()
+{
+    if (m_items.empty())
+        return;
+    setItems({});
+}
+
+void FolderListModel::setItem(int row, ListItem newItem)
+{
+    ListItem& it = m_items[static_cast<size_t>(row)];
+    if (m_rowByKeyValid && newItem.key != it.key) {
+        m_rowByKey.remove(it.key);
+        m_rowByKey.insert(newItem.key, row);
+    }
+    it = std::move(newItem);
+    Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void FolderListModel::removeItem(int row)
+{
+    beginRemoveRows({}, row, row);
+    m_items.erase(m_items.begin() + row);
+    m_rowByKeyValid = false;
+    m_rowByKey.clear();
+    endRemoveRows();
+}
+
+void FolderListModel::setColumns(const ListColumns& columns)
+{
+    m_columns = columns;
+    Q_EMIT columnsChanged();
+}
+
+QStringList FolderListModel::selectedKeys() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& i : m_selection.selectedRows())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    QStringList keys;
+    for (int row : rows)
+        keys.append(item(row).key);
+    return keys;
+}
+
+void FolderListModel::selectKeys(const QStringList& keys)
+{
+    QItemSelection selection;
+    int first = -1;
+    for (const QString& key : keys) {
+        const int row = rowOfKey(key);
+        if (row < 0)
+            continue;
+        selection.select(index(row, 0), index(row, ColumnCount - 1));
+        if (first < 0 || row < first)
+            first = row;
+    }
+    m_selection.clearSelection();
+    if (first < 0)
+        return;
+    m_selection.select(selection, QItemSelectionModel::Select);
+    m_selection.setCurrentIndex(index(first, 0), QItemSelectionModel::NoUpdate);
+}
+
+} // namespace browse
