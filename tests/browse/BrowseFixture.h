@@ -13,9 +13,23 @@
 #include "support/TestWorld.h"
 
 #include <QFile>
+#include <QGuiApplication>
 
 #include <memory>
 #include <unistd.h>
+
+// Records, besides what ScriptedPrompt records, whether the hourglass was up
+// when each prompt appeared: a message must never show under it.
+class CursorCheckingPrompt : public ScriptedPrompt
+{
+public:
+    platform::PromptAnswer ask(const platform::PromptRequest& request) override
+    {
+        hourglassAtPrompt.append(QGuiApplication::overrideCursor() != nullptr);
+        return ScriptedPrompt::ask(request);
+    }
+    QList<bool> hourglassAtPrompt;
+};
 
 // One private world for the tree and listing tests: a settings file, a
 // program folder with its bin, preferences whose two looks differ, and the
@@ -56,7 +70,7 @@ struct BrowseFixture
     }
 
     TestWorld world;
-    ScriptedPrompt prompt;
+    CursorCheckingPrompt prompt;
     settings::SettingsStore store;
     platform::DataFolders folders;
     settings::Preferences prefs;
