@@ -1,15 +1,44 @@
+#include "mainwindow/AppState.h"
+#include "mainwindow/UiIcons.h"
+#include "mainwindow/Version.h"
+#include "mainwindow/fMain.h"
+#include "platform/DataFolders.h"
+#include "platform/UiMessageBoxPrompt.h"
+#include "settings/fLogin.h"
+
 #include <QApplication>
-#include <QIcon>
-#include <QMainWindow>
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Cloakwell"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/cloakwell.svg")));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Cloakwell"));
-    window.resize(900, 600);
-    window.show();
+    QApplication::setApplicationName(mainwindow::productName());
+    QApplication::setApplicationVersion(mainwindow::versionText());
+    QApplication::setQuitOnLastWindowClosed(true);
+    mainwindow::setUpIconTheme();
+    QApplication::setWindowIcon(mainwindow::programIcon());
+
+    platform::UiMessageBoxPrompt prompt;
+    mainwindow::GioLauncher launcher;
+    const platform::DataFolders folders =
+        platform::decideDataFolders(QCoreApplication::applicationDirPath());
+    const mainwindow::Services services{
+        .folders = folders,
+        .store = settings::SettingsStore(folders.settingsFile),
+        .prompt = prompt,
+        .launcher = launcher,
+        .end_process = [](int code) { QCoreApplication::exit(code); },
+    };
+
+    std::unique_ptr<fMain> mainWindow;
+    const auto showMain = [&] {
+        mainWindow = std::make_unique<fMain>(services);
+        prompt.setParent(mainWindow.get());
+        mainWindow->MDIForm_Load();
+    };
+
+    fLogin login(services.store, prompt, showMain);
+    login.Form_Load();
     return app.exec();
 }

@@ -1,0 +1,18 @@
+#include "mainwindow/AppState.h"
+
+namespace mainwindow {
+
+AppState::AppState(Services s) : services(std::move(s)), idle(services.store) {}
+
+bool AppState::empty_edit_buffer()
+{
+    edit_buffer.clear();
+    if (edit_buffer_size == 0)
+        return false;
+    edit_buffer_size = 0;
+    edit_buffer_has_folders = false;
+    edit_buffer_has_hidden = false;
+    return true;
+}
+
+} // namespace mainwindow

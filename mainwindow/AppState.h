@@ -1,0 +1,105 @@
+#pragma once
+
+#include "mainwindow/IdleCount.h"
+#include "mainwindow/Launcher.h"
+#include "platform/DataFolders.h"
+#include "platform/Prompt.h"
+#include "settings/Preferences.h"
+#include "settings/mRegistry.h"
+
+#include <QAbstractItemModel>
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace mainwindow {
+
+// What the program is given from outside: where its data lives and how it asks,
+// launches, tells the time and ends. main() passes the real ones; tests pass
+// their own.
+struct Services
+{
+    platform::DataFolders folders;
+    settings::SettingsStore store;
+    platform::PromptService& prompt;
+    Launcher& launcher;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // Ends the program at once; nothing after it runs in the real program.
+    std::function<void(int)> end_process;
+};
+
+// Pane codes of object_focus.
+enum PaneCode : short {
+    kNoPane = 0,
+    kLibrariesTree = 1,
+    kLibrariesList = 2,
+    kExplorerTree = 3,
+    kExplorerList = 4,
+};
+
+// The program-wide state that the main window owns and the other windows share.
+// It holds no widget, so models and engine code can use it headless. The
+// fields are public: the browser windows and dialogs read and write them
+// directly, as they did the main window's fields.
+class AppState
+{
+public:
+    explicit AppState(Services services);
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    Services services;
+
+    const settings::SettingsStore& store() const { return services.store; }
+    platform::PromptService& prompt() const { return services.prompt; }
+    const platform::DataFolders& folders() const { return services.folders; }
+    Launcher& launcher() const { return services.launcher; }
+
+    // The pane that last had the keyboard focus (PaneCode). It keeps its value
+    // when that pane's window closes.
+    short object_focus = kNoPane;
+
+    // The cut/copy buffer: full paths, the operation (1 move, 2 copy), how many,
+    // the pane they came from, and whether a folder or a hidden item is among them.
+    QStringList edit_buffer;
+    qint32 edit_file_op = 0;
+    qint16 edit_buffer_size = 0;
+    qint16 edit_buffer_source = 0;
+    bool edit_buffer_has_folders = false;
+    bool edit_buffer_has_hidden = false;
+
+    // Empties the buffer's contents; the operation and the source stay as they
+    // were. True when it held items (the windows then undo their ghosting).
+    bool empty_edit_buffer();
+
+    // The current search: the text (lower-cased unless match_case), down or
+    // up, and the matches found since the text was set.
+    QString strA;
+    bool direction = true;
+    bool match_case = false;
+    qint16 n_found = 0;
+
+    // The in-memory preferences (get_preferences fills them).
+    settings::Preferences prefs;
+
+    // Arrangement of the two browser windows.
+    bool tiled = false;
+    bool fMain_resizing = false;
+    qint16 toolbar1_height = 0; // twips
+
+    // The idle count; every window that resets it on pointer movement calls
+    // idle.reset().
+    IdleCount idle;
+
+    // The about box closes on a click only once its first showing (the splash)
+    // is over; that lasts as long as the program.
+    bool splash_done = false;
+
+    // The staging list in which a listing is collected and sorted before it is
+    // shown. Left to the listing code, which creates it when it first needs it.
+    std::unique_ptr<QAbstractItemModel> staging_list;
+};
+
+} // namespace mainwindow

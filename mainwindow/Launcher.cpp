@@ -1,0 +1,39 @@
+// GIO before Qt: its headers use names that Qt's macros would otherwise take.
+#include <gio/gio.h>
+
+#include "mainwindow/Launcher.h"
+
+#include <QUrl>
+
+namespace mainwindow {
+
+QString documentUri(const QString& pathOrAddress)
+{
+    if (pathOrAddress.startsWith(QLatin1Char('/')))
+        return QUrl::fromLocalFile(pathOrAddress).toString(QUrl::FullyEncoded);
+    const QUrl url(pathOrAddress, QUrl::StrictMode);
+    // A one-letter scheme would be a drive letter of the design's world, not an address.
+    if (url.isValid() && url.scheme().size() > 1)
+        return url.toString(QUrl::FullyEncoded);
+    return QString();
+}
+
+bool GioLauncher::openDocument(const QString& pathOrAddress)
+{
+    const QString uri = documentUri(pathOrAddress);
+    if (uri.isEmpty())
+        return false;
+    GError* error = nullptr;
+    const gboolean ok =
+        g_app_info_launch_default_for_uri(uri.toUtf8().constData(), nullptr, &error);
+    if (error)
+        g_error_free(error);
+    return ok;
+}
+
+bool open_document(Launcher& launcher, const QString& pathOrAddress)
+{
+    return launcher.openDocument(pathOrAddress);
+}
+
+} // namespace mainwindow

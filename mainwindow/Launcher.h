@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace mainwindow {
+
+// Starts other programs on the user's behalf. Injected, so that tests can see
+// what would have been opened without anything being started.
+class Launcher
+{
+public:
+    virtual ~Launcher() = default;
+
+    // Opens a web address or a file with the desktop's default handler for it.
+    // True when a handler was started.
+    virtual bool openDocument(const QString& pathOrAddress) = 0;
+};
+
+// The desktop's handlers through GIO: the default application for the
+// address's scheme or the file's type, started directly (never through a
+// shell, so no name is ever parsed as a command line).
+class GioLauncher : public Launcher
+{
+public:
+    bool openDocument(const QString& pathOrAddress) override;
+};
+
+// Opens a path or an address with its default action, without an owner
+// window. Used by Online Help and the about box's address.
+bool open_document(Launcher& launcher, const QString& pathOrAddress);
+
+// The URI that stands for the text: an address with a scheme as it is, an
+// absolute path as a file URI; "" for anything else.
+QString documentUri(const QString& pathOrAddress);
+
+} // namespace mainwindow

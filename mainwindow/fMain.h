@@ -1,0 +1,128 @@
+#pragma once
+
+#include "mainwindow/AppState.h"
+#include "mainwindow/Commands.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class fAbout;
+class fExplorer;
+class fHotKeys;
+class fLibraries;
+
+// The main window: a multiple-document window that holds the Explorer and the
+// Libraries windows, with the menus, the toolbar and the status bar from which
+// every command starts. It owns the program-wide state (state()) and is the one
+// way out of the program: closing it runs the shutdown.
+class fMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit fMain(mainwindow::Services services, QWidget* parent = nullptr);
+    ~fMain() override;
+
+    mainwindow::AppState& state() { return m_state; }
+
+    // The start-up steps, run once by whoever shows the main window (a correct
+    // login or the first password).
+    void MDIForm_Load();
+
+    // --- Called by the other windows ---
+    void get_preferences();
+    void enable_toolbar();
+    void clear_edit_buffer();
+    void refresh_all();
+    void StatusBarClear();
+    // Panel 1 shows objects and selection, panel 2 free space.
+    void setStatusPanelText(int panel, const QString& text);
+    QString statusPanelText(int panel) const;
+    void MDIForm_Resize();
+
+    // --- View and Window commands ---
+    void menu_view_libraries_Click();
+    void menu_view_explorer_Click();
+    void menu_view_toolbar_Click();
+    void menu_view_status_bar_Click();
+    void menu_windows_tile_windows_click();
+
+    // The open browser windows; null while closed.
+    fLibraries* librariesWindow() const;
+    fExplorer* explorerWindow() const;
+    QMdiSubWindow* librariesSubWindow() const { return m_librariesSub; }
+    QMdiSubWindow* explorerSubWindow() const { return m_explorerSub; }
+    QMdiArea* mdiArea() const { return m_mdi; }
+
+    // --- Command routing ---
+    // A command is offered (its entries can be enabled) only once it has a
+    // handler; the windows that implement a command register it here.
+    void setCommandHandler(mainwindow::Command command, std::function<void()> handler);
+    bool hasCommandHandler(mainwindow::Command command) const;
+    // Runs the command if it has a handler (and does nothing otherwise).
+    void run_command(mainwindow::Command command);
+
+    // Brings the File, Edit and Tools menus in line with the toolbar and the
+    // focused pane; done whenever the states may have changed, so that
+    // shortcut keys see the same states as an opened menu.
+    void update_menu_states();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The toolbar is shown and hidden from the View menu only, so that its
+    // check mark and toolbar1_height always agree.
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    // Layout (fMainMenus.cpp).
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void rebuildWindowList();
+    QAction* action(const char* name) const;
+
+    // Commands built into the main window itself (fMain.cpp).
+    void registerBuiltInCommands();
+    void menu_tools_change_password_Click();
+    void menu_help_online_help_Click();
+    void menu_help_shortcuts_Click();
+    void menu_help_about_Click();
+    void menu_file_close_Click();
+    void showSplash();
+
+    // Browser windows (fMainWindows.cpp).
+    QMdiSubWindow* openBrowserWindow(bool libraries);
+    void browserWindowUnloaded(bool libraries);
+    void placeTiled();
+    int statusBarTopTwips() const;
+    bool browserWindowOpen() const { return m_librariesSub || m_explorerSub; }
+
+    mainwindow::AppState m_state;
+    std::array<std::function<void()>, mainwindow::kCommandCount> m_handlers;
+
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    std::array<QLabel*, 2> m_statusPanels{};
+    QHash<QString, QAction*> m_actions;    // menu entries and toolbar buttons by name
+    QHash<QString, QIcon> m_toolbarImages; // tb_image_list
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
+    QMenu* m_contextMenu = nullptr;
+
+    QMdiSubWindow* m_librariesSub = nullptr;
+    QMdiSubWindow* m_explorerSub = nullptr;
+    QPointer<fHotKeys> m_hotKeys;
+    bool m_closing = false;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class fMain;
+
+// The Explorer window: the whole file system under "My Computer". A child of
+// the main window; the main window opens, arranges and closes it.
+class fExplorer : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit fExplorer(fMain& main, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    // The window is closing; the main window clears its View check mark and
+    // gives the space to the other window.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    fMain& m_main;
+};

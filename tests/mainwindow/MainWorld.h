@@ -1,0 +1,108 @@
+#pragma once
+
+// A private world for the window tests: settings file, program folder, bin and
+// temporary folder all inside one TestWorld, a scripted prompt, a launcher
+// that only records, and an exit that only counts.
+
+#include "mainwindow/AppState.h"
+#include "mainwindow/UiIcons.h"
+#include "mainwindow/fMain.h"
+#include "platform/TempFolder.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestWorld.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class RecordingLauncher : public mainwindow::Launcher
+{
+public:
+    bool openDocument(const QString& pathOrAddress) override
+    {
+        opened << pathOrAddress;
+        return true;
+    }
+    QStringList opened;
+};
+
+// Points TMPDIR at a private folder for the whole test program, so that "KZ
+// Temp" and every TestWorld live there and the real temporary folder is never
+// touched. Create one before anything else in initTestCase.
+class PrivateTempDir
+{
+public:
+    PrivateTempDir() : m_dir(QDir::tempPath() + QStringLiteral("/cloakwell-tmp-XXXXXX"))
+    {
+        qputenv("TMPDIR", m_dir.path().toLocal8Bit());
+        mainwindow::setUpIconTheme();
+    }
+    bool isValid() const { return m_dir.isValid() && QDir::tempPath() == m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class MainWorld
+{
+public:
+    MainWorld()
+    {
+        folders.programFolder = world.folder(QStringLiteral("program"));
+        folders.dataFolder = folders.programFolder;
+        folders.settingsFile = world.settingsFile();
+        folders.binFolder = world.path(QStringLiteral("program/KZ Bin"));
+        // Defaults that keep the tests quiet unless they ask otherwise.
+        set("Behavior", "warn_on_exit", "0");
+    }
+
+    settings::SettingsStore store() const { return settings::SettingsStore(world.settingsFile()); }
+    void set(const char* section, const char* name, const QString& value) const
+    {
+        QVERIFY(store().save_setting(QLatin1String(section), QLatin1String(name), value));
+    }
+    QString get(const char* section, const char* name) const
+    {
+        return store().get_setting(QLatin1String(section), QLatin1String(name));
+    }
+
+    mainwindow::Services services()
+    {
+        return mainwindow::Services{
+            .folders = folders,
+            .store = store(),
+            .prompt = prompt,
+            .launcher = launcher,
+            .end_process = [this](int code) { exits << code; },
+        };
+    }
+
+    // A loaded main window, as a login would leave it.
+    std::unique_ptr<fMain> loadMain()
+    {
+        auto main = std::make_unique<fMain>(services());
+        main->MDIForm_Load();
+        return main;
+    }
+
+    QString tempFolder() const { return platform::tempFolderPath(); }
+    // A plain copy in "KZ Temp", as opening a hidden file leaves one.
+    void tempCopy(const QString& relative) const
+    {
+        const QString path = tempFolder() + QLatin1Char('/') + relative;
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("plain copy");
+    }
+
+    TestWorld world;
+    platform::DataFolders folders;
+    ScriptedPrompt prompt;
+    RecordingLauncher launcher;
+    QList<int> exits;
+};

@@ -1,0 +1,186 @@
+// The about box as splash and from the Help menu, and the shortcut list.
+#include "mainwindow/MainWorld.h"
+
+#include "mainwindow/fAbout.h"
+#include "mainwindow/fHotKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+QAction* findAction(fMain& main, const char* name)
+{
+    return main.findChild<QAction*>(QLatin1String(name));
+}
+
+QString labelText(QWidget* box, const char* name)
+{
+    auto* l = box->findChild<QLabel*>(QLatin1String(name));
+    return l ? l->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+void clickLabel(QWidget* box, const char* name)
+{
+    QTest::mouseClick(box->findChild<QLabel*>(QLatin1String(name)), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestAbout : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateTempDir> m_tmp;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_tmp = std::make_unique<PrivateTempDir>();
+        QVERIFY(m_tmp->isValid());
+    }
+
+    void splashClosesItselfAndIgnoresClicks()
+    {
+        MainWorld w;
+        QElapsedTimer clock;
+        clock.start();
+        auto main = w.loadMain();
+        QPointer<fAbout> splash = main->findChild<fAbout*>();
+        QVERIFY(splash && splash->isVisible());
+        QVERIFY(!splash->isModal());
+        QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(splash->palette().color(QPalette::Window), QColor(Qt::black));
+
+        for (const char* name : {"Picture1", "about", "version", "Label2", "Label3"})
+            clickLabel(splash, name);
+        QTest::mouseClick(splash, Qt::LeftButton);
+        QTest::keyClick(splash, Qt::Key_Escape);
+        QVERIFY(splash && splash->isVisible());
+        QVERIFY(!main->state().splash_done);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!splash, 5000); // closed and deleted
+        QVERIFY(clock.elapsed() >= 1400);
+        QVERIFY(main->state().splash_done);
+    }
+
+    void labels()
+    {
+        MainWorld w;
+        auto main = w.loadMain();
+        auto* box = main->findChild<fAbout*>();
+        QVERIFY(box);
+        QCOMPARE(labelText(box, "about"), QStringLiteral("About Cloakwell"));
+        QCOMPARE(labelText(box, "version"), QStringLiteral("Cloakwell 2.2.0"));
+        QCOMPARE(labelText(box, "Label3"), QStringLiteral("Website:"));
+        QCOMPARE(labelText(box, "URL"), QStringLiteral("https://www.cloakwell.org/"));
+
+        // The address opens in the browser and does not close the box.
+        main->state().splash_done = true;
+        clickLabel(box, "URL");
+        QCOMPARE(w.launcher.opened, QStringList{"https://www.cloakwell.org/"});
+        QVERIFY(box->isVisible());
+    }
+
+    void aboutFromHelpIsModalAndClosesOnClick_data()
+    {
+        QTest::addColumn<QString>("clickOn");
+        QTest::newRow("the box") << "";
+        QTest::newRow("the picture") << "Picture1";
+        QTest::newRow("a label") << "version";
+    }
+    void aboutFromHelpIsModalAndClosesOnClick()
+    {
+        QFETCH(QString, clickOn);
+        MainWorld w;
+        auto main = w.loadMain();
+        main->state().splash_done = true; // the splash is over
+
+        bool wasModal = false;
+        bool timerIdle = false;
+        bool stillOpen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<fAbout*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            wasModal = box->isModal();
+            timerIdle = !box->splashTimer().isActive();
+            QTest::qWait(50);
+            stillOpen = box->isVisible();
+            if (clickOn.isEmpty())
+                QTest::mouseClick(box, Qt::LeftButton);
+            else
+                clickLabel(box, qPrintable(clickOn));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        findAction(*main, "menu_help_about")->trigger(); // returns when the box closes
+        QVERIFY(wasModal);
+        QVERIFY(timerIdle);
+        QVERIFY(stillOpen);
+        QVERIFY(clock.elapsed() < 1400);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void shortcutKeys_data()
+    {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("pairs");
+        QTest::newRow("General") << 0 << "General"
+                                 << QStringList{"F1=Online Help",
+                                                "F4=Slide Show!",
+                                                "F5=Refresh",
+                                                "Ctrl + A=Select All",
+                                                "Ctrl + I=Invert Selection",
+                                                "Esc=Shutdown"};
+        QTest::newRow("Edit") << 1 << "Edit"
+                              << QStringList{"Ctrl + X=Cut", "Ctrl + C=Copy", "Ctrl + V=Paste",
+                                             "Del=Delete",   "F2=Rename",     "Ctrl + F=Find",
+                                             "F3=Find Next"};
+        QTest::newRow("Images") << 2 << "Images"
+                                << QStringList{"Z=Zoom In", "X=Zoom Out", "R=Resize to Fit"};
+        QTest::newRow("Slide Show")
+            << 3 << "Slide Show"
+            << QStringList{"S=Start / Stop", "+=Speed Up", "-=Slow Down", "Spc=Advance"};
+    }
+    void shortcutKeys()
+    {
+        QFETCH(int, group);
+        QFETCH(QString, title);
+        QFETCH(QStringList, pairs);
+        MainWorld w;
+        auto main = w.loadMain();
+        findAction(*main, "menu_help_shortcuts")->trigger();
+        QPointer<fHotKeys> keys = main->findChild<fHotKeys*>();
+        QVERIFY(keys && keys->isVisible());
+        QVERIFY(!keys->isModal());
+        QCOMPARE(keys->windowTitle(), QStringLiteral("Keyboard Shortcuts"));
+
+        const auto boxes = keys->findChildren<QGroupBox*>();
+        QCOMPARE(boxes.size(), 4);
+        QCOMPARE(boxes.at(group)->title(), title);
+        const auto labels = boxes.at(group)->findChildren<QLabel*>();
+        QStringList seen;
+        for (int i = 0; i + 1 < labels.size(); i += 2)
+            seen << labels.at(i)->text() + QLatin1Char('=') + labels.at(i + 1)->text();
+        QCOMPARE(seen, pairs);
+        if (title == QLatin1String("General"))
+            QCOMPARE(labels.last()->toolTip(),
+                     QStringLiteral("This must be set in the Options window"));
+
+        // One window only; its Close button closes it.
+        findAction(*main, "menu_help_shortcuts")->trigger();
+        QCOMPARE(main->findChildren<fHotKeys*>().size(), 1);
+        QTest::mouseClick(keys->findChild<QPushButton*>(QStringLiteral("close_button")),
+                          Qt::LeftButton);
+        QTRY_VERIFY(!keys);
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"

@@ -1,0 +1,264 @@
+// Opening, closing, maximising and tiling the two browser windows.
+#include "mainwindow/MainWorld.h"
+
+#include "mainwindow/Arrangement.h"
+#include "panes/fExplorer.h"
+#include "panes/fLibraries.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+
+using mainwindow::pixelsFromTwips;
+using mainwindow::twipsFromPixels;
+
+namespace {
+
+QAction* findAction(fMain& main, const char* name)
+{
+    return main.findChild<QAction*>(QLatin1String(name));
+}
+
+// A main window of a known size instead of the maximised one.
+std::unique_ptr<fMain> loadSized(MainWorld& w, QSize size)
+{
+    auto main = w.loadMain();
+    main->showNormal();
+    main->resize(size);
+    if (!QTest::qWaitFor([&] { return main->size() == size && !main->isMaximized(); }))
+        qWarning("main window did not take its size");
+    return main;
+}
+
+} // namespace
+
+class TestArrangement : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateTempDir> m_tmp;
+
+    // Both windows as the tiled layout puts them in the current main window.
+    static void verifyTiled(fMain& main)
+    {
+        QMdiSubWindow* lib = main.librariesSubWindow();
+        QMdiSubWindow* exp = main.explorerSubWindow();
+        QVERIFY(lib && exp);
+        QVERIFY(main.state().tiled);
+        QVERIFY(!lib->isMaximized() && !exp->isMaximized());
+        const int width = pixelsFromTwips(twipsFromPixels(main.frameGeometry().width()) - 175);
+        QCOMPARE(lib->geometry(), QRect(0, 0, width, lib->height()));
+        QCOMPARE(exp->geometry(), QRect(0, lib->height(), width, exp->height()));
+        // 55 twips less than the upper window.
+        QCOMPARE(exp->height(), pixelsFromTwips(twipsFromPixels(lib->height()) - 55));
+        // The two share the space between the toolbar and the status bar.
+        const QWidget* area = main.mdiArea()->viewport();
+        QVERIFY2(qAbs(2 * lib->height() - area->height()) <= 2,
+                 qPrintable(QStringLiteral("%1 in %2").arg(lib->height()).arg(area->height())));
+        QVERIFY(exp->geometry().bottom() < area->height());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_tmp = std::make_unique<PrivateTempDir>();
+        QVERIFY(m_tmp->isValid());
+    }
+
+    void tileGeometry_data()
+    {
+        QTest::addColumn<int>("mainWidth");
+        QTest::addColumn<int>("statusTop");
+        QTest::addColumn<int>("toolbar");
+        QTest::addColumn<QRect>("upper");
+        QTest::addColumn<QRect>("lower");
+
+        QTest::newRow("toolbar shown")
+            << 15000 << 9825 << 825 << QRect(0, 0, 14825, 4500) << QRect(0, 4500, 14825, 4445);
+        QTest::newRow("toolbar hidden")
+            << 15000 << 9825 << 0 << QRect(0, 0, 14825, 4912) << QRect(0, 4912, 14825, 4857);
+        QTest::newRow("too small for anything")
+            << 100 << 825 << 825 << QRect(0, 0, 0, 0) << QRect(0, 0, 0, 0);
+        QTest::newRow("upper shorter than the margin")
+            << 3000 << 905 << 825 << QRect(0, 0, 2825, 40) << QRect(0, 40, 2825, 0);
+    }
+    void tileGeometry()
+    {
+        QFETCH(int, mainWidth);
+        QFETCH(int, statusTop);
+        QFETCH(int, toolbar);
+        QFETCH(QRect, upper);
+        QFETCH(QRect, lower);
+        const auto u = mainwindow::upper_tile(mainWidth, statusTop, toolbar);
+        const auto l = mainwindow::lower_tile(u);
+        QCOMPARE(QRect(u.left, u.top, u.width, u.height), upper);
+        QCOMPARE(QRect(l.left, l.top, l.width, l.height), lower);
+    }
+
+    void twips_data()
+    {
+        QTest::addColumn<int>("twips");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("toolbar") << 825 << 55;
+        QTest::newRow("status bar") << 255 << 17;
+        QTest::newRow("margin rounds up") << 175 << 12;
+        QTest::newRow("just over half a pixel") << 8 << 1;
+        QTest::newRow("just under half a pixel") << 7 << 0;
+        QTest::newRow("negative") << -55 << -4;
+    }
+    void twips()
+    {
+        QFETCH(int, twips);
+        QFETCH(int, pixels);
+        QCOMPARE(pixelsFromTwips(twips), pixels);
+    }
+
+    void tiledAndRetiledOnResize()
+    {
+        MainWorld w;
+        auto main = loadSized(w, QSize(1000, 700));
+        verifyTiled(*main);
+        const int before = main->librariesSubWindow()->height();
+
+        main->resize(1000, 900);
+        QTRY_COMPARE(main->height(), 900);
+        verifyTiled(*main);
+        QVERIFY(main->librariesSubWindow()->height() >= before + 99);
+
+        main->resize(800, 600);
+        QTRY_COMPARE(main->height(), 600);
+        verifyTiled(*main);
+    }
+
+    void manualResize_data()
+    {
+        QTest::addColumn<bool>("explorer");
+        QTest::newRow("Explorer sized by hand: tiling stops") << true;
+        QTest::newRow("Libraries sized by hand: tiling goes on") << false;
+    }
+    void manualResize()
+    {
+        QFETCH(bool, explorer);
+        MainWorld w;
+        auto main = loadSized(w, QSize(1000, 700));
+        QMdiSubWindow* sized = explorer ? main->explorerSubWindow() : main->librariesSubWindow();
+        sized->resize(sized->width() - 80, sized->height() - 30);
+        QCOMPARE(main->state().tiled, !explorer);
+        const QRect libBefore = main->librariesSubWindow()->geometry();
+        const QRect expBefore = main->explorerSubWindow()->geometry();
+
+        main->resize(1100, 850);
+        QTRY_COMPARE(main->height(), 850);
+        if (explorer) {
+            QCOMPARE(main->librariesSubWindow()->geometry(), libBefore);
+            QCOMPARE(main->explorerSubWindow()->geometry(), expBefore);
+        } else {
+            verifyTiled(*main);
+        }
+    }
+
+    void toolbarAndStatusBarToggles_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("toolbar") << "menu_view_toolbar";
+        QTest::newRow("status bar") << "menu_view_status_bar";
+    }
+    void toolbarAndStatusBarToggles()
+    {
+        QFETCH(QString, entry);
+        const bool toolbar = entry == QLatin1String("menu_view_toolbar");
+        MainWorld w;
+        auto main = loadSized(w, QSize(1000, 700));
+        QWidget* bar = toolbar ? static_cast<QWidget*>(main->findChild<QToolBar*>("Toolbar1"))
+                               : main->statusBar();
+        QAction* toggle = findAction(*main, qPrintable(entry));
+        QVERIFY(toggle->isChecked());
+        const int before = main->librariesSubWindow()->height();
+
+        toggle->trigger();
+        QVERIFY(!toggle->isChecked());
+        QVERIFY(bar->isHidden());
+        if (toolbar)
+            QCOMPARE(main->state().toolbar1_height, qint16(0));
+        verifyTiled(*main); // re-tiled into the larger area
+        QVERIFY(main->librariesSubWindow()->height() > before);
+
+        toggle->trigger();
+        QVERIFY(toggle->isChecked());
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(main->state().toolbar1_height, qint16(825));
+        verifyTiled(*main);
+        QCOMPARE(main->librariesSubWindow()->height(), before);
+    }
+
+    void viewCommands()
+    {
+        MainWorld w;
+        w.set("Behavior", "load_explorer", "0");
+        auto main = loadSized(w, QSize(1000, 700));
+        QAction* viewLibraries = findAction(*main, "menu_view_libraries");
+        QAction* viewExplorer = findAction(*main, "menu_view_explorer");
+        QVERIFY(main->librariesSubWindow()->isMaximized());
+
+        // Opening the second window tiles, Libraries on top.
+        viewExplorer->trigger();
+        QVERIFY(viewExplorer->isChecked());
+        verifyTiled(*main);
+
+        // Closing one from the menu maximises the other.
+        viewLibraries->trigger();
+        QVERIFY(!viewLibraries->isChecked());
+        QVERIFY(!main->librariesWindow());
+        QVERIFY(main->explorerSubWindow()->isMaximized());
+
+        // Tile opens whatever is missing.
+        findAction(*main, "menu_windows_tile_windows")->trigger();
+        QVERIFY(viewLibraries->isChecked() && viewExplorer->isChecked());
+        verifyTiled(*main);
+
+        // The window's own close box does what the menu does.
+        main->explorerSubWindow()->close();
+        QVERIFY(!viewExplorer->isChecked());
+        QVERIFY(!main->explorerWindow());
+        QVERIFY(main->librariesSubWindow()->isMaximized());
+
+        // File > Close closes the current window.
+        findAction(*main, "menu_file_close")->trigger();
+        QVERIFY(!main->librariesWindow());
+        QVERIFY(!viewLibraries->isChecked());
+        main->update_menu_states();
+        QVERIFY(!findAction(*main, "menu_file_close")->isEnabled());
+
+        findAction(*main, "menu_windows_tile_windows")->trigger();
+        verifyTiled(*main);
+    }
+
+    void windowMenuListsOpenWindows()
+    {
+        MainWorld w;
+        auto main = w.loadMain();
+        auto* menu = main->findChild<QMenu*>(QStringLiteral("menu_window"));
+        main->mdiArea()->setActiveSubWindow(main->librariesSubWindow());
+        Q_EMIT menu->aboutToShow();
+        QStringList entries;
+        QString checked;
+        for (QAction* a : menu->actions()) {
+            entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            if (a->isChecked())
+                checked = a->text();
+        }
+        QCOMPARE(entries, (QStringList{"&Tile", "-", "&1 Explorer", "&2 Libraries"}));
+        QCOMPARE(checked, QStringLiteral("&2 Libraries"));
+
+        menu->actions().at(2)->trigger();
+        QCOMPARE(main->mdiArea()->currentSubWindow(), main->explorerSubWindow());
+        Q_EMIT menu->aboutToShow(); // listed afresh each time, not added to
+        QCOMPARE(menu->actions().size(), 4);
+    }
+};
+
+QTEST_MAIN(TestArrangement)
+#include "tst_arrangement.moc"

@@ -1,0 +1,512 @@
+// The main window: start-up, menus and toolbar, the idle count and the shutdown.
+#include "mainwindow/MainWorld.h"
+
+#include "engine/mEncrypt.h"
+#include "panes/fExplorer.h"
+#include "panes/fLibraries.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using mainwindow::Command;
+using platform::PromptAnswer;
+
+namespace {
+
+QAction* findAction(fMain& main, const char* name)
+{
+    auto* a = main.findChild<QAction*>(QLatin1String(name));
+    if (!a)
+        qWarning("no action %s", name);
+    return a;
+}
+
+// What a menu shows: "caption|shortcut" per entry, "-" per separator,
+// "caption>" for a submenu.
+QStringList menuLayout(const QMenu* menu)
+{
+    QStringList out;
+    for (const QAction* a : menu->actions()) {
+        if (a->isSeparator())
+            out << QStringLiteral("-");
+        else if (a->menu())
+            out << a->text() + QLatin1Char('>');
+        else
+            out << a->text() + QLatin1Char('|') + a->shortcut().toString();
+    }
+    return out;
+}
+
+bool isFullyTransparent(const QIcon& icon)
+{
+    const QImage img = icon.pixmap(24, 24).toImage();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(img.pixel(x, y)) != 0)
+                return false;
+    return true;
+}
+
+// Keeps the folder's file from being deleted: a read-only folder for a normal
+// user, the immutable flag for root (who may delete anything else).
+bool setUndeletable(const QString& folder, bool on)
+{
+    if (::geteuid() != 0)
+        return QFile::setPermissions(folder,
+                                     on ? QFile::ReadOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray file = QFile::encodeName(folder + QStringLiteral("/copy.jpg"));
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+void moveMouse(QWidget* widget, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateTempDir> m_tmp;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_tmp = std::make_unique<PrivateTempDir>();
+        QVERIFY(m_tmp->isValid());
+    }
+
+    void loadOrder()
+    {
+        MainWorld w;
+        // A crash left plain copies behind.
+        w.tempCopy(QStringLiteral("copy.jpg"));
+        QVERIFY(QFile::exists(w.tempFolder() + QStringLiteral("/copy.jpg")));
+
+        auto main = w.loadMain();
+        QVERIFY(!QFile::exists(w.tempFolder()));
+        QCOMPARE(w.get("", "version"), QStringLiteral("2.2.0"));
+        QVERIFY(main->windowTitle().startsWith(QStringLiteral("Cloakwell")));
+        QCOMPARE(findAction(*main, "context_menu_open_cloakwell")->text(),
+                 QStringLiteral("&Cloakwell"));
+        QVERIFY(main->isMaximized());
+        QCOMPARE(main->state().toolbar1_height, qint16(825));
+        QCOMPARE(main->state().prefs.threshold, qint64(256) * 1048576);
+        QVERIFY(isFullyTransparent(findAction(*main, "tb_paste")->icon())); // "tb_blank"
+        QVERIFY(!findAction(*main, "menu_edit_paste")->isEnabled());
+    }
+
+    void startupWindows_data()
+    {
+        QTest::addColumn<QString>("loadExplorer");
+        QTest::addColumn<QString>("loadLibraries");
+        QTest::addColumn<bool>("explorer");
+        QTest::addColumn<bool>("libraries");
+
+        QTest::newRow("both: tiled") << "1"
+                                     << "1" << true << true;
+        QTest::newRow("Explorer only") << "1"
+                                       << "0" << true << false;
+        QTest::newRow("Libraries only") << "0"
+                                        << "1" << false << true;
+        QTest::newRow("neither") << "0"
+                                 << "0" << false << false;
+    }
+    void startupWindows()
+    {
+        QFETCH(QString, loadExplorer);
+        QFETCH(QString, loadLibraries);
+        QFETCH(bool, explorer);
+        QFETCH(bool, libraries);
+        MainWorld w;
+        w.set("Behavior", "load_explorer", loadExplorer);
+        w.set("Behavior", "load_libraries", loadLibraries);
+        auto main = w.loadMain();
+
+        QCOMPARE(main->explorerWindow() != nullptr, explorer);
+        QCOMPARE(main->librariesWindow() != nullptr, libraries);
+        QCOMPARE(findAction(*main, "menu_view_explorer")->isChecked(), explorer);
+        QCOMPARE(findAction(*main, "menu_view_libraries")->isChecked(), libraries);
+        QCOMPARE(main->state().tiled, explorer && libraries);
+        if (explorer != libraries) {
+            QMdiSubWindow* only = explorer ? main->explorerSubWindow() : main->librariesSubWindow();
+            QVERIFY(only->isMaximized());
+        }
+        if (explorer && libraries) {
+            QCOMPARE(main->librariesSubWindow()->y(), 0); // Libraries above
+            QVERIFY(main->explorerSubWindow()->y() > 0);
+        }
+        QCOMPARE(findAction(*main, "menu_file_close")->isEnabled(), explorer || libraries);
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("layout");
+
+        QTest::newRow("File") << "menu_file"
+                              << QStringList{"&Open|",      "&Close|",    "-",        "Ne&w>",
+                                             "-",           "&Hide|",     "&Unhide|", "-",
+                                             "&Delete|Del", "Rena&me|F2", "-",        "E&xit|"};
+        QTest::newRow("New") << "menu_file_new" << QStringList{"&Library|", "&Folder|"};
+        QTest::newRow("Edit")
+            << "menu_edit"
+            << QStringList{"Cu&t|Ctrl+X", "&Copy|Ctrl+C",       "&Paste|Ctrl+V",
+                           "-",           "&Find|Ctrl+F",       "&Find Next|F3",
+                           "-",           "Select &All|Ctrl+A", "&Invert Selection|Ctrl+I"};
+        QTest::newRow("View") << "menu_view" << QStringList{"&Libraries|Ctrl+L",
+                                                            "&Explorer|Ctrl+E",
+                                                            "&Toolbar|",
+                                                            "&Status Bar|",
+                                                            "-",
+                                                            "&Refresh|F5"};
+        QTest::newRow("Tools")
+            << "menu_tools"
+            << QStringList{"&Slide Show!|F4",   "&Picture Sorter!|", "-", "Rena&me Selection|", "-",
+                           "&Change Password|", "&Options|"};
+        QTest::newRow("Window") << "menu_window" << QStringList{"&Tile|"};
+        QTest::newRow("Help") << "menu_help"
+                              << QStringList{"&Online Help|F1", "&Shortcut Keys|", "-", "&About|"};
+    }
+    void menus()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, layout);
+        MainWorld w;
+        w.set("Behavior", "load_explorer", "0");
+        w.set("Behavior", "load_libraries", "0");
+        auto main = w.loadMain();
+        auto* m = main->findChild<QMenu*>(menu);
+        QVERIFY(m);
+        QCOMPARE(menuLayout(m), layout);
+        QStringList bar;
+        for (QAction* a : main->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, (QStringList{"&File", "&Edit", "&View", "&Tools", "&Window", "&Help"}));
+    }
+
+    void toolbar()
+    {
+        MainWorld w;
+        auto main = w.loadMain();
+        auto* bar = main->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        QVERIFY(bar);
+        QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        const QStringList expected{"tb_library|New Lib|Add Library",
+                                   "tb_new_folder|Folder|Add Folder",
+                                   "tb_hide|Hide|Hide",
+                                   "tb_unhide|Unhide|Unhide",
+                                   "tb_cut|Cut|Cut",
+                                   "tb_copy|Copy|Copy",
+                                   "tb_paste|Paste|Paste",
+                                   "tb_delete|Delete|Delete",
+                                   "tb_refresh|Refresh|Refresh",
+                                   "tb_options|Options|Options"};
+        QStringList seen;
+        for (QAction* a : bar->actions()) {
+            seen << a->objectName() + QLatin1Char('|') + a->text() + QLatin1Char('|') +
+                        a->toolTip();
+            if (a->objectName() != QLatin1String("tb_paste"))
+                QVERIFY2(!isFullyTransparent(a->icon()), qPrintable(a->objectName()));
+        }
+        QCOMPARE(seen, expected);
+        QCOMPARE(findAction(*main, "tb_library")->whatsThis(),
+                 QStringLiteral("Adds a new library under \"My Libraries\""));
+    }
+
+    // A command without a handler is never offered; one that gets a handler is.
+    void commandsWithoutHandlerStayDisabled()
+    {
+        MainWorld w;
+        auto main = w.loadMain();
+        for (short pane : {0, 1, 2, 3, 4}) {
+            main->state().object_focus = pane;
+            main->enable_toolbar();
+            for (const char* name : {"tb_library",
+                                     "tb_new_folder",
+                                     "tb_hide",
+                                     "tb_unhide",
+                                     "tb_cut",
+                                     "tb_copy",
+                                     "tb_paste",
+                                     "tb_delete",
+                                     "tb_refresh",
+                                     "tb_options",
+                                     "menu_file_open",
+                                     "menu_file_new",
+                                     "menu_file_hide",
+                                     "menu_file_rename",
+                                     "menu_edit_cut",
+                                     "menu_edit_paste",
+                                     "menu_edit_find",
+                                     "menu_edit_select_all",
+                                     "menu_edit_invert_selection",
+                                     "menu_view_refresh",
+                                     "menu_tools_slide_show",
+                                     "menu_tools_picture_sorter",
+                                     "menu_tools_rename_selection",
+                                     "menu_tools_options"})
+                QVERIFY2(!findAction(*main, name)->isEnabled(), name);
+            for (const char* name :
+                 {"menu_file_close", "menu_file_exit", "menu_view_libraries", "menu_view_explorer",
+                  "menu_view_toolbar", "menu_view_status_bar", "menu_tools_change_password",
+                  "menu_windows_tile_windows", "menu_help_online_help", "menu_help_shortcuts",
+                  "menu_help_about"})
+                QVERIFY2(findAction(*main, name)->isEnabled(), name);
+        }
+
+        int options = 0;
+        main->setCommandHandler(Command::Options, [&] { ++options; });
+        QVERIFY(findAction(*main, "tb_options")->isEnabled());
+        QVERIFY(findAction(*main, "menu_tools_options")->isEnabled());
+        findAction(*main, "tb_options")->trigger();
+        findAction(*main, "menu_tools_options")->trigger();
+        QCOMPARE(options, 2);
+
+        // New Library belongs to the Libraries panes only.
+        main->setCommandHandler(Command::NewLibrary, [] {});
+        for (short pane : {0, 1, 2, 3, 4}) {
+            main->state().object_focus = pane;
+            main->enable_toolbar();
+            const bool libraries = pane == 1 || pane == 2;
+            QCOMPARE(findAction(*main, "tb_library")->isEnabled(), libraries);
+            QCOMPARE(findAction(*main, "menu_file_new_library")->isEnabled(), libraries);
+            QCOMPARE(findAction(*main, "menu_file_new")->isEnabled(), libraries);
+        }
+    }
+
+    void onlineHelpOpensTheWebSite()
+    {
+        MainWorld w;
+        auto main = w.loadMain();
+        findAction(*main, "menu_help_online_help")->trigger();
+        QCOMPARE(w.launcher.opened, QStringList{"https://www.cloakwell.org/help"});
+    }
+
+    void idleTimeout_data()
+    {
+        QTest::addColumn<QString>("exitOnTimeout");
+        QTest::addColumn<QString>("timeout");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("exitAfter"); // tick at which the program ends, 0 never
+
+        QTest::newRow("on, 5 minutes") << "1"
+                                       << "5" << 7 << 5;
+        QTest::newRow("off, 5 minutes") << "0"
+                                        << "5" << 12 << 0;
+        QTest::newRow("on, 0 ends at the first tick") << "1"
+                                                      << "0" << 2 << 1;
+        QTest::newRow("on, 1 ends at the first tick") << "1"
+                                                      << "1" << 2 << 1;
+        QTest::newRow("on, limit past 16 bits takes the default") << "1"
+                                                                  << "70000" << 6 << 5;
+    }
+    void idleTimeout()
+    {
+        QFETCH(QString, exitOnTimeout);
+        QFETCH(QString, timeout);
+        QFETCH(int, ticks);
+        QFETCH(int, exitAfter);
+        MainWorld w;
+        w.set("Behavior", "exit_on_timeout", exitOnTimeout);
+        w.set("Behavior", "timeout", timeout);
+        auto main = w.loadMain();
+        auto& idle = main->state().idle;
+        QCOMPARE(idle.inactivity_timer().interval(), 60000);
+        QVERIFY(idle.inactivity_timer().isActive());
+        for (int tick = 1; tick <= ticks; ++tick) {
+            idle.inactivity_timer_Timer();
+            QCOMPARE(idle.inactive_time(), qint16(tick));
+            const bool ended = exitAfter != 0 && tick >= exitAfter;
+            QCOMPARE(w.exits.size(), ended ? 1 : 0);
+            QCOMPARE(main->isVisible(), !ended);
+        }
+    }
+
+    void idleCountIsResetByThePointerOnly()
+    {
+        MainWorld w;
+        w.set("Behavior", "exit_on_timeout", "1");
+        w.set("Behavior", "timeout", "5");
+        auto main = w.loadMain();
+        auto& idle = main->state().idle;
+        auto tick = [&](int n) {
+            for (int i = 0; i < n; ++i)
+                idle.inactivity_timer_Timer();
+        };
+
+        tick(4);
+        QTest::keyClick(main.get(), Qt::Key_A); // typing does not count
+        QCOMPARE(idle.inactive_time(), qint16(4));
+        moveMouse(main->explorerWindow(), QPoint(5, 5)); // bare surface of a browser window
+        QCOMPARE(idle.inactive_time(), qint16(0));
+        QVERIFY(idle.inactivity_timer().remainingTime() > 50000); // a full minute again
+
+        tick(4);
+        // The background of the main window, right of the tiled windows.
+        QWidget* background = main->mdiArea()->viewport();
+        moveMouse(background, QPoint(background->width() - 2, 5));
+        QCOMPARE(idle.inactive_time(), qint16(0));
+
+        tick(4);
+        QVERIFY(w.exits.isEmpty());
+        tick(1);
+        QCOMPARE(w.exits, QList<int>{0});
+    }
+
+    void idleCountSaturates()
+    {
+        MainWorld w;
+        w.set("Behavior", "exit_on_timeout", "0");
+        mainwindow::IdleCount idle(w.store());
+        for (int i = 0; i < 32767 + 10; ++i)
+            idle.inactivity_timer_Timer();
+        QCOMPARE(idle.inactive_time(), qint16(32767));
+        // A limit the count can reach still applies after it stopped rising.
+        QSignalSpy timedOut(&idle, &mainwindow::IdleCount::timedOut);
+        w.set("Behavior", "exit_on_timeout", "1");
+        w.set("Behavior", "timeout", "32767");
+        idle.inactivity_timer_Timer();
+        QCOMPARE(timedOut.size(), 1);
+    }
+
+    void exitWarning_data()
+    {
+        QTest::addColumn<QString>("unhiddenIn"); // "library", "bin", "missing library", ""
+        QTest::addColumn<QString>("warnOnExit");
+        QTest::addColumn<int>("answer");    // PromptAnswer, when asked
+        QTest::addColumn<QString>("named"); // "" = no question
+        QTest::addColumn<bool>("ends");
+
+        const int yes = int(PromptAnswer::Yes), no = int(PromptAnswer::No);
+        QTest::newRow("library, Yes") << "library"
+                                      << "1" << yes << "Pictures" << true;
+        QTest::newRow("library, No") << "library"
+                                     << "1" << no << "Pictures" << false;
+        QTest::newRow("bin, No") << "bin"
+                                 << "1" << no << "Red Ovidor Bin" << false;
+        QTest::newRow("warning off") << "library"
+                                     << "0" << yes << "" << true;
+        QTest::newRow("missing library skipped") << "missing library"
+                                                 << "1" << yes << "" << true;
+        QTest::newRow("all hidden") << ""
+                                    << "1" << yes << "" << true;
+    }
+    void exitWarning()
+    {
+        QFETCH(QString, unhiddenIn);
+        QFETCH(QString, warnOnExit);
+        QFETCH(int, answer);
+        QFETCH(QString, named);
+        QFETCH(bool, ends);
+        MainWorld w;
+        w.set("Behavior", "warn_on_exit", warnOnExit);
+        const QString library = w.world.folder(QStringLiteral("Pictures"));
+        w.world.file(QStringLiteral("Pictures/") + mEncrypt::make_hidden_name("a.jpg", 2), "x");
+        if (unhiddenIn == QLatin1String("library"))
+            w.world.file(QStringLiteral("Pictures/2020/summer/deep/b.jpg"), "x");
+        if (unhiddenIn == QLatin1String("bin"))
+            w.world.file(QStringLiteral("program/KZ Bin/c.jpg"), "x");
+        w.set("Libraries", "Count", unhiddenIn == QLatin1String("missing library") ? "2" : "1");
+        w.set("Libraries", "name_1", QStringLiteral("Pictures"));
+        w.set("Libraries", "path_1", library);
+        w.set("Libraries", "name_2", QStringLiteral("Gone"));
+        w.set("Libraries", "path_2", w.world.path(QStringLiteral("gone")));
+
+        auto main = w.loadMain();
+        w.tempCopy(QStringLiteral("copy.jpg"));
+        if (!named.isEmpty())
+            w.prompt.answer(PromptAnswer(answer));
+        findAction(*main, "menu_file_exit")->trigger();
+
+        // The browser windows were closed before the question.
+        QCOMPARE(w.prompt.seen.size(), named.isEmpty() ? 0 : 1);
+        if (!named.isEmpty()) {
+            QCOMPARE(w.prompt.lastText(),
+                     QStringLiteral("You have unhidden files or folders in '%1'. Are you sure "
+                                    "you want to exit?")
+                         .arg(named));
+            QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Unhidden Files Detected"));
+            QCOMPARE(w.prompt.seen.back().buttons, platform::PromptButtons::YesNo);
+        }
+        QCOMPARE(w.exits, ends ? QList<int>{0} : QList<int>{});
+        QCOMPARE(main->isVisible(), !ends);
+        QCOMPARE(QFile::exists(w.tempFolder()), !ends);
+        if (ends) {
+            QVERIFY(!main->librariesWindow());
+            QVERIFY(!main->explorerWindow());
+        } else {
+            // Still running, with the Libraries window alone and maximised.
+            QVERIFY(main->librariesWindow());
+            QVERIFY(main->librariesSubWindow()->isMaximized());
+            QVERIFY(!main->explorerWindow());
+            QVERIFY(findAction(*main, "menu_view_libraries")->isChecked());
+            QVERIFY(!findAction(*main, "menu_view_explorer")->isChecked());
+        }
+    }
+
+    void idleTimeoutAsksTheExitQuestionToo()
+    {
+        MainWorld w;
+        w.set("Behavior", "warn_on_exit", "1");
+        w.set("Behavior", "exit_on_timeout", "1");
+        w.set("Behavior", "timeout", "1");
+        w.world.file(QStringLiteral("program/KZ Bin/c.jpg"), "x");
+        auto main = w.loadMain();
+        w.prompt.answer(PromptAnswer::No);
+        main->state().idle.inactivity_timer_Timer();
+        QCOMPARE(w.prompt.seen.size(), 1);
+        QVERIFY(w.exits.isEmpty());
+        QVERIFY(main->isVisible());
+        QVERIFY(main->librariesWindow());
+    }
+
+    void temporaryFolderThatCannotBeDeleted()
+    {
+        MainWorld w;
+        auto main = w.loadMain();
+        w.tempCopy(QStringLiteral("locked/copy.jpg"));
+        const QString locked = w.tempFolder() + QStringLiteral("/locked");
+        if (!setUndeletable(locked, true))
+            QSKIP("this file system cannot keep a file from being deleted");
+        w.prompt.acceptMessages();
+        main->close();
+        setUndeletable(locked, false);
+        QCOMPARE(w.prompt.seen.size(), 1);
+        QCOMPARE(w.prompt.lastText(), QStringLiteral("Cloakwell could not delete the temporary "
+                                                     "folder. Some files may still be in use."));
+        QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Cloakwell"));
+        QCOMPARE(w.exits, QList<int>{0}); // and the program still ends
+        QVERIFY(platform::removeFolderTree(w.tempFolder()));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
