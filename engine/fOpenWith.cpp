@@ -52,7 +52,6 @@ fOpenWith::fOpenWith(mOpenFiles::AppLauncher& launcher, const QString& readableN
     program_tree_view->setHeaderHidden(true);
     program_tree_view->setRootIsDecorated(false);
     program_tree_view->setIconSize(QSize(24, 24));
-    program_tree_view->setUniformRowHeights(true);
 
     auto* commandLabel = new QLabel(QStringLiteral("Or run this command on the file:"), this);
     command_text_box = new QLineEdit(this);
