@@ -20,14 +20,14 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(mainwindow::programIcon());
 
     platform::UiMessageBoxPrompt prompt;
-    mainwindow::GioLauncher launcher;
+    mainwindow::GioDocumentOpener opener;
     const platform::DataFolders folders =
         platform::decideDataFolders(QCoreApplication::applicationDirPath());
     const mainwindow::Services services{
         .folders = folders,
         .store = settings::SettingsStore(folders.settingsFile),
         .prompt = prompt,
-        .launcher = launcher,
+        .opener = opener,
         .end_process = [](int code) { QCoreApplication::exit(code); },
     };
 

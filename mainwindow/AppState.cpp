@@ -15,4 +15,18 @@ bool AppState::empty_edit_buffer()
     return true;
 }
 
+browse::BrowseContext AppState::browseContext(std::function<void(const QString&)> showStatus)
+{
+    return browse::BrowseContext{
+        .prefs = prefs,
+        .prompt = prompt(),
+        .store = services.store,
+        .folders = services.folders,
+        .object_focus = object_focus,
+        .iconImageList = IconImageList,
+        .staging = staging,
+        .showStatus = std::move(showStatus),
+    };
+}
+
 } // namespace mainwindow

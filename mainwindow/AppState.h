@@ -1,18 +1,17 @@
 #pragma once
 
+#include "browse/BrowseContext.h"
+#include "mainwindow/DocumentOpener.h"
 #include "mainwindow/IdleCount.h"
-#include "mainwindow/Launcher.h"
 #include "platform/DataFolders.h"
 #include "platform/Prompt.h"
 #include "settings/Preferences.h"
 #include "settings/mRegistry.h"
 
-#include <QAbstractItemModel>
 #include <QDateTime>
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 
 namespace mainwindow {
 
@@ -24,7 +23,7 @@ struct Services
     platform::DataFolders folders;
     settings::SettingsStore store;
     platform::PromptService& prompt;
-    Launcher& launcher;
+    DocumentOpener& opener;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // Ends the program at once; nothing after it runs in the real program.
     std::function<void(int)> end_process;
@@ -55,7 +54,7 @@ public:
     const settings::SettingsStore& store() const { return services.store; }
     platform::PromptService& prompt() const { return services.prompt; }
     const platform::DataFolders& folders() const { return services.folders; }
-    Launcher& launcher() const { return services.launcher; }
+    DocumentOpener& opener() const { return services.opener; }
 
     // The pane that last had the keyboard focus (PaneCode). It keeps its value
     // when that pane's window closes.
@@ -97,9 +96,16 @@ public:
     // is over; that lasts as long as the program.
     bool splash_done = false;
 
-    // The staging list in which a listing is collected and sorted before it is
-    // shown. Left to the listing code, which creates it when it first needs it.
-    std::unique_ptr<QAbstractItemModel> staging_list;
+    // The staging list in which every listing sorts its entries (its sort
+    // column and order last as long as the program), and the base images the
+    // trees and lists copy. The main window fills IconImageList: drawing needs
+    // a GUI application.
+    browse::StagingList staging;
+    browse::IconList IconImageList;
+
+    // What the trees and listings need of this state. showStatus writes panel
+    // 1 of the status bar.
+    browse::BrowseContext browseContext(std::function<void(const QString&)> showStatus = {});
 };
 
 } // namespace mainwindow

@@ -1,7 +1,7 @@
 // GIO before Qt: its headers use names that Qt's macros would otherwise take.
 #include <gio/gio.h>
 
-#include "mainwindow/Launcher.h"
+#include "mainwindow/DocumentOpener.h"
 
 #include <QUrl>
 
@@ -18,7 +18,7 @@ QString documentUri(const QString& pathOrAddress)
     return QString();
 }
 
-bool GioLauncher::openDocument(const QString& pathOrAddress)
+bool GioDocumentOpener::openDocument(const QString& pathOrAddress)
 {
     const QString uri = documentUri(pathOrAddress);
     if (uri.isEmpty())
@@ -31,9 +31,9 @@ bool GioLauncher::openDocument(const QString& pathOrAddress)
     return ok;
 }
 
-bool open_document(Launcher& launcher, const QString& pathOrAddress)
+bool open_document(DocumentOpener& opener, const QString& pathOrAddress)
 {
-    return launcher.openDocument(pathOrAddress);
+    return opener.openDocument(pathOrAddress);
 }
 
 } // namespace mainwindow

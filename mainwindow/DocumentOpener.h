@@ -4,12 +4,13 @@
 
 namespace mainwindow {
 
-// Starts other programs on the user's behalf. Injected, so that tests can see
-// what would have been opened without anything being started.
-class Launcher
+// Opens documents and web addresses with the desktop's default handler.
+// Injected, so that tests can see what would have been opened without
+// anything being started.
+class DocumentOpener
 {
 public:
-    virtual ~Launcher() = default;
+    virtual ~DocumentOpener() = default;
 
     // Opens a web address or a file with the desktop's default handler for it.
     // True when a handler was started.
@@ -19,7 +20,7 @@ public:
 // The desktop's handlers through GIO: the default application for the
 // address's scheme or the file's type, started directly (never through a
 // shell, so no name is ever parsed as a command line).
-class GioLauncher : public Launcher
+class GioDocumentOpener : public DocumentOpener
 {
 public:
     bool openDocument(const QString& pathOrAddress) override;
@@ -27,7 +28,7 @@ public:
 
 // Opens a path or an address with its default action, without an owner
 // window. Used by Online Help and the about box's address.
-bool open_document(Launcher& launcher, const QString& pathOrAddress);
+bool open_document(DocumentOpener& opener, const QString& pathOrAddress);
 
 // The URI that stands for the text: an address with a scheme as it is, an
 // absolute path as a file URI; "" for anything else.

@@ -63,9 +63,11 @@ fAbout::fAbout(mainwindow::AppState& state, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setFixedHeight(110);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setFixedHeight(128);
 
     auto* site = new QHBoxLayout;
+    site->setSpacing(8);
     site->addWidget(Label3);
     site->addWidget(URL);
     site->addStretch(1);
@@ -84,7 +86,7 @@ fAbout::fAbout(mainwindow::AppState& state, QWidget* parent)
     grid->addWidget(Picture1, 0, 0);
     grid->addLayout(texts, 0, 1);
     grid->addWidget(Text1, 1, 0, 1, 2);
-    setFixedSize(sizeHint().expandedTo(QSize(480, 0)));
+    setFixedSize(sizeHint().expandedTo(QSize(520, 0)));
 
     for (QWidget* w : {static_cast<QWidget*>(Picture1), static_cast<QWidget*>(about),
                        static_cast<QWidget*>(version), static_cast<QWidget*>(Label2),
@@ -120,7 +122,7 @@ void fAbout::reject()
 
 void fAbout::URL_Click()
 {
-    mainwindow::open_document(m_state.launcher(), URL->text());
+    mainwindow::open_document(m_state.opener(), URL->text());
 }
 
 void fAbout::mousePressEvent(QMouseEvent* event)

@@ -36,6 +36,7 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     m_mdi->viewport()->installEventFilter(this);
     setCentralWidget(m_mdi);
 
+    m_state.IconImageList = browse::makeIconImageList();
     buildMenus();
     buildToolbar();
     buildStatusBar();
@@ -109,6 +110,11 @@ void fMain::MDIForm_Load()
         menu_view_libraries_Click();
 }
 
+browse::BrowseContext fMain::browseContext()
+{
+    return m_state.browseContext([this](const QString& text) { setStatusPanelText(1, text); });
+}
+
 void fMain::get_preferences()
 {
     m_state.prefs = settings::load_preferences(m_state.store());
@@ -122,6 +128,7 @@ void fMain::clear_edit_buffer()
     paste->setEnabled(false);
     paste->setIcon(m_toolbarImages.value(QStringLiteral("tb_blank")));
     action("menu_edit_paste")->setEnabled(false);
+    Q_EMIT editBufferCleared(m_state.edit_file_op, m_state.edit_buffer_source);
 }
 
 void fMain::refresh_all()
@@ -148,7 +155,7 @@ void fMain::menu_tools_change_password_Click()
 
 void fMain::menu_help_online_help_Click()
 {
-    mainwindow::open_document(m_state.launcher(),
+    mainwindow::open_document(m_state.opener(),
                               mainwindow::webSiteAddress() + QStringLiteral("help"));
 }
 

@@ -34,6 +34,8 @@ public:
     ~fMain() override;
 
     mainwindow::AppState& state() { return m_state; }
+    // What the trees and listings need, with status panel 1 as their status line.
+    browse::BrowseContext browseContext();
 
     // The start-up steps, run once by whoever shows the main window (a correct
     // login or the first password).
@@ -76,6 +78,11 @@ public:
     // focused pane; done whenever the states may have changed, so that
     // shortcut keys see the same states as an opened menu.
     void update_menu_states();
+
+Q_SIGNALS:
+    // The cut/copy buffer was emptied while it held items; after a cut (op 1)
+    // the source list shows its items undimmed again.
+    void editBufferCleared(qint32 op, qint16 source);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

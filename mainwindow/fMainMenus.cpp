@@ -243,6 +243,7 @@ void fMain::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
+    bar->setFixedHeight(mainwindow::pixelsFromTwips(mainwindow::kStatusBarHeight));
     for (std::size_t i = 0; i < m_statusPanels.size(); ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusBar1_panel_%1").arg(i + 1));

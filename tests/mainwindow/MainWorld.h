@@ -1,8 +1,8 @@
 #pragma once
 
 // A private world for the window tests: settings file, program folder, bin and
-// temporary folder all inside one TestWorld, a scripted prompt, a launcher
-// that only records, and an exit that only counts.
+// temporary folder all inside one TestWorld, a scripted prompt, a document
+// opener that only records, and an exit that only counts.
 
 #include "mainwindow/AppState.h"
 #include "mainwindow/UiIcons.h"
@@ -19,7 +19,7 @@
 
 #include <memory>
 
-class RecordingLauncher : public mainwindow::Launcher
+class RecordingOpener : public mainwindow::DocumentOpener
 {
 public:
     bool openDocument(const QString& pathOrAddress) override
@@ -76,7 +76,7 @@ public:
             .folders = folders,
             .store = store(),
             .prompt = prompt,
-            .launcher = launcher,
+            .opener = opener,
             .end_process = [this](int code) { exits << code; },
         };
     }
@@ -103,6 +103,6 @@ public:
     TestWorld world;
     platform::DataFolders folders;
     ScriptedPrompt prompt;
-    RecordingLauncher launcher;
+    RecordingOpener opener;
     QList<int> exits;
 };

@@ -98,24 +98,6 @@ private Q_SLOTS:
         QCOMPARE(QRect(l.left, l.top, l.width, l.height), lower);
     }
 
-    void twips_data()
-    {
-        QTest::addColumn<int>("twips");
-        QTest::addColumn<int>("pixels");
-        QTest::newRow("toolbar") << 825 << 55;
-        QTest::newRow("status bar") << 255 << 17;
-        QTest::newRow("margin rounds up") << 175 << 12;
-        QTest::newRow("just over half a pixel") << 8 << 1;
-        QTest::newRow("just under half a pixel") << 7 << 0;
-        QTest::newRow("negative") << -55 << -4;
-    }
-    void twips()
-    {
-        QFETCH(int, twips);
-        QFETCH(int, pixels);
-        QCOMPARE(pixelsFromTwips(twips), pixels);
-    }
-
     void tiledAndRetiledOnResize()
     {
         MainWorld w;
