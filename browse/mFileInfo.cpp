@@ -205,6 +205,7 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
         if (e.hasStat)
             item.modified = format_file_time(e.mtimeSecs);
         staged.push_back(std::move(item));
+        e = platform::DirEntry(); // all it held is copied; keep the peak down
     }
     found = {};
     status(foundText(staged.size()));
@@ -212,8 +213,6 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
     status(QStringLiteral("Extracting icons..."));
     const std::vector<size_t> order =
         sortedOrder(staged, ctx.staging.sortColumn, ctx.staging.sortOrder);
-    std::vector<ListItem> shown;
-    shown.reserve(staged.size());
     // Own-icon files (applications, launchers, icons, cursors) each take an
     // image-list entry, but files of one type share one icon object.
     QHash<QString, QIcon> iconOfType;
@@ -234,7 +233,7 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
             item.iconKey = browse::images::folder;
         } else {
             // A hidden file is typed by its readable name; nothing on disk is touched.
-            const platform::FileType type = platform::fileTypeForName(item.text);
+            const platform::FileType& type = platform::fileTypeForName(item.text);
             item.type = type.typeName.isEmpty() ? kUnknownFile : type.typeName;
             item.iconKey = type.ownIcon ? item.key : item.type;
             if (!pane.listIcons.contains(item.iconKey)) {
@@ -244,11 +243,25 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
                 pane.listIcons.add(item.iconKey, *known);
             }
         }
-        shown.push_back(std::move(item));
     }
-    staged.clear();
+    // Put the items in their shown order in place: a second vector of records
+    // would cost another few hundred bytes per entry at the peak.
+    std::vector<bool> placed(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        ListItem held = std::move(staged[start]);
+        size_t at = start;
+        while (order[at] != start) {
+            staged[at] = std::move(staged[order[at]]);
+            placed[at] = true;
+            at = order[at];
+        }
+        staged[at] = std::move(held);
+        placed[at] = true;
+    }
 
-    list.setItems(std::move(shown));
+    list.setItems(std::move(staged));
     if (!reselect.isEmpty())
         list.selectKeys(reselect);
     wait.restore();

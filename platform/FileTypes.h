@@ -20,7 +20,8 @@ struct FileType
 
 // The type a file of this bare name has. Fast enough to call once per entry
 // of a large folder: results are kept per name ending where that is exact.
-FileType fileTypeForName(const QString& name);
+// The reference stays valid for the life of the program.
+const FileType& fileTypeForName(const QString& name);
 
 // The theme icon of the type, or a drawn page when the theme has none.
 QIcon fileTypeIcon(const FileType& type);

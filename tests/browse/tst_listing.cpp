@@ -4,6 +4,7 @@
 #include "BrowseFixture.h"
 
 #include "browse/mFileInfo.h"
+#include "platform/FileTypes.h"
 
 #include <QBrush>
 #include <QDateTime>
@@ -11,6 +12,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QTest>
 
 #include <ctime>
@@ -106,6 +108,7 @@ private Q_SLOTS:
     void columns_data();
     void columns();
     void commandsChangeItemsInPlace();
+    void typesByName();
 };
 
 void TestListing::initTestCase()
@@ -546,6 +549,33 @@ void TestListing::commandsChangeItemsInPlace()
     QCOMPARE(w.pane.list.rowOfKey(oldKey), -1);
     QCOMPARE(w.pane.list.index(row, 0).data(Qt::DisplayRole).toString(), QStringLiteral("cat.jpg"));
     QCOMPARE(w.pane.list.index(row, 0).data(Qt::ToolTipRole).toString(), item.toolTip);
+}
+
+void TestListing::typesByName()
+{
+    // Every name gets the type QMimeDatabase gives it, whichever names of the
+    // same ending came first: plain endings are remembered, the names that
+    // special globs catch ("README*", "*~", "*.so.1") are not.
+    const QStringList names = {
+        "a.txt",       "CMakeLists.txt", "readme.txt",   "README",      "READMEs",      "x.in",
+        "Makefile.in", "makefile",       "notes",        "core",        "notes~",       "a.txt~",
+        "b.c,v",       "libz.so",        "libz.so.1",    "libz.so.1.2", "x.1",          "x.10",
+        "123.vdr",     "abc.vdr",        "photo.tar.gz", "photo.gz",    "a.tar.gz",     "x.C",
+        "x.c",         "x.JPG",          "x.jpg",        ".hidden.jpg", ".bashrc",      "ChangeLog",
+        "Picture.kz2", "ünïcode.png",    "ünïcode",      "..",          "a.b.c.d.jpeg",
+    };
+    QMimeDatabase db;
+    for (int round = 0; round < 2; ++round)
+        for (const QString& name : names) {
+            const QString expected = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name();
+            QCOMPARE(platform::fileTypeForName(name).mimeName, expected);
+        }
+    QCOMPARE(platform::fileTypeForName(QStringLiteral("x.jpg")).typeName,
+             db.mimeTypeForName(QStringLiteral("image/jpeg")).comment());
+    QVERIFY(platform::fileTypeForName(QStringLiteral("x.ico")).ownIcon);
+    QVERIFY(platform::fileTypeForName(QStringLiteral("x.desktop")).ownIcon);
+    QVERIFY(!platform::fileTypeForName(QStringLiteral("x.png")).ownIcon);
+    QVERIFY(platform::fileTypeForName(QStringLiteral("x.kz2")).typeName.isEmpty());
 }
 
 QTEST_MAIN(TestListing)
