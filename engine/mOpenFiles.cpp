@@ -113,9 +113,9 @@ OpenResult open_file(const QString& path, bool hidden, const Context& ctx)
         if (copy.status != TempCopy::Status::Made)
             return r;
         r.openedPath = copy.path;
-        // The copy carries the readable name's extension, so its own name
-        // would find the same program; the readable name also serves names
-        // that are typed without one ("Makefile") and reads better in Open With.
+        // The copy's own name ends in the same extension, but the readable
+        // name also types names without one ("Makefile"), and it is the name
+        // the user knows when Open With asks.
         r.outcome = launchAs(copy.path, name, ctx);
         return r;
     }
