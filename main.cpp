@@ -21,6 +21,7 @@ int main(int argc, char* argv[])
 
     platform::UiMessageBoxPrompt prompt;
     mainwindow::GioDocumentOpener opener;
+    mOpenFiles::GioAppLauncher launcher;
     const platform::DataFolders folders =
         platform::decideDataFolders(QCoreApplication::applicationDirPath());
     const mainwindow::Services services{
@@ -28,6 +29,7 @@ int main(int argc, char* argv[])
         .store = settings::SettingsStore(folders.settingsFile),
         .prompt = prompt,
         .opener = opener,
+        .launcher = launcher,
         .end_process = [](int code) { QCoreApplication::exit(code); },
     };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/BrowseContext.h"
+#include "engine/AppLauncher.h"
 #include "mainwindow/DocumentOpener.h"
 #include "mainwindow/IdleCount.h"
 #include "platform/DataFolders.h"
@@ -24,6 +25,8 @@ struct Services
     settings::SettingsStore store;
     platform::PromptService& prompt;
     DocumentOpener& opener;
+    // Finds and starts the programs that open the user's files.
+    mOpenFiles::AppLauncher& launcher;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // Ends the program at once; nothing after it runs in the real program.
     std::function<void(int)> end_process;
@@ -40,8 +43,8 @@ enum PaneCode : short {
 
 // The program-wide state that the main window owns and the other windows share.
 // It holds no widget, so models and engine code can use it headless. The
-// fields are public: the browser windows and dialogs read and write them
-// directly, as they did the main window's fields.
+// fields are public because the browser windows and dialogs read and write
+// them directly.
 class AppState
 {
 public:
@@ -55,6 +58,7 @@ public:
     platform::PromptService& prompt() const { return services.prompt; }
     const platform::DataFolders& folders() const { return services.folders; }
     DocumentOpener& opener() const { return services.opener; }
+    mOpenFiles::AppLauncher& launcher() const { return services.launcher; }
 
     // The pane that last had the keyboard focus (PaneCode). It keeps its value
     // when that pane's window closes.

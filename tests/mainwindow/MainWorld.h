@@ -8,6 +8,7 @@
 #include "mainwindow/UiIcons.h"
 #include "mainwindow/fMain.h"
 #include "platform/TempFolder.h"
+#include "support/RecordingLauncher.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestWorld.h"
 
@@ -77,6 +78,7 @@ public:
             .store = store(),
             .prompt = prompt,
             .opener = opener,
+            .launcher = launcher,
             .end_process = [this](int code) { exits << code; },
         };
     }
@@ -104,5 +106,6 @@ public:
     platform::DataFolders folders;
     ScriptedPrompt prompt;
     RecordingOpener opener;
+    RecordingLauncher launcher;
     QList<int> exits;
 };
