@@ -12,7 +12,7 @@ QString documentUri(const QString& pathOrAddress)
     if (pathOrAddress.startsWith(QLatin1Char('/')))
         return QUrl::fromLocalFile(pathOrAddress).toString(QUrl::FullyEncoded);
     const QUrl url(pathOrAddress, QUrl::StrictMode);
-    // A one-letter scheme would be a drive letter of the design's world, not an address.
+    // A one-letter scheme is a drive letter ("C:\..."), not an address.
     if (url.isValid() && url.scheme().size() > 1)
         return url.toString(QUrl::FullyEncoded);
     return QString();

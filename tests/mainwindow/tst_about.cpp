@@ -126,6 +126,26 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    void documentUri_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("uri");
+        QTest::newRow("web address") << "https://www.cloakwell.org/help"
+                                     << "https://www.cloakwell.org/help";
+        QTest::newRow("file, spaces encoded") << "/home/u/My Pictures/a#1.jpg"
+                                              << "file:///home/u/My%20Pictures/a%231.jpg";
+        QTest::newRow("relative path") << "a.jpg"
+                                       << "";
+        QTest::newRow("drive letter") << "C:\\a.jpg"
+                                      << "";
+    }
+    void documentUri()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, uri);
+        QCOMPARE(mainwindow::documentUri(given), uri);
+    }
+
     void shortcutKeys()
     {
         MainWorld w;
