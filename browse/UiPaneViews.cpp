@@ -1,0 +1,83 @@
+#include "browse/UiPaneViews.h"
+
+#include "browse/mGetFolders.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+
+namespace browse {
+
+namespace {
+
+// A view makes a selection model of its own in setModel(); the pane's own
+// one replaces it.
+void shareSelection(QTreeView* view, QItemSelectionModel* selection)
+{
+    QItemSelectionModel* made = view->selectionModel();
+    view->setSelectionModel(selection);
+    if (made != selection)
+        delete made;
+}
+
+void applyColumns(QTreeView* view, const ListColumns& columns)
+{
+    for (int k = 0; k < 4; ++k) {
+        view->setColumnHidden(k, !columns.shown[size_t(k)]);
+        const double twips = columns.widthTwips[size_t(k)];
+        if (twips > 0)
+            view->setColumnWidth(k, qRound(twips / kTwipsPerPixel));
+    }
+}
+
+} // namespace
+
+void showTree(QTreeView* view, FolderTreeModel& tree, const BrowseContext& ctx)
+{
+    view->setModel(&tree);
+    shareSelection(view, tree.selectionModel());
+    view->setHeaderHidden(true);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree.forEachNode([&](TreeNode* n) {
+        if (n->expanded)
+            view->setExpanded(tree.indexOf(n), true);
+    });
+    QObject::connect(&tree, &FolderTreeModel::expandedChanged, view,
+                     [view](const QModelIndex& index, bool open) {
+                         if (view->isExpanded(index) != open)
+                             view->setExpanded(index, open);
+                     });
+    QObject::connect(view, &QTreeView::expanded, &tree, [&tree, &ctx](const QModelIndex& index) {
+        mGetFolders::expand_node(ctx, tree, tree.nodeFromIndex(index));
+    });
+    QObject::connect(view, &QTreeView::collapsed, &tree, [&tree](const QModelIndex& index) {
+        if (TreeNode* node = tree.nodeFromIndex(index))
+            tree.setExpanded(node, false);
+    });
+}
+
+void showList(QTreeView* view, FolderListModel& list)
+{
+    view->setModel(&list);
+    shareSelection(view, list.selectionModel());
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->header()->setStretchLastSection(false);
+    applyColumns(view, list.columns());
+    QObject::connect(&list, &FolderListModel::columnsChanged, view,
+                     [view, &list] { applyColumns(view, list.columns()); });
+}
+
+std::array<double, 4> listColumnWidthsTwips(const QTreeView* view)
+{
+    std::array<double, 4> widths{};
+    for (int k = 0; k < 4; ++k)
+        widths[size_t(k)] = view->columnWidth(k) * kTwipsPerPixel;
+    return widths;
+}
+
+} // namespace browse

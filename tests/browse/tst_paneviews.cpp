@@ -1,0 +1,91 @@
+#include "BrowseFixture.h"
+
+#include "browse/UiPaneViews.h"
+#include "browse/mFileInfo.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTreeView>
+
+using namespace browse;
+
+// The views the windows put over the pane models: what the user does in them
+// reaches the models, and what commands do to the models shows in them.
+class TestPaneViews : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void treeFollowsAndLeads();
+    void listColumnsAndSelection();
+};
+
+void TestPaneViews::treeFollowsAndLeads()
+{
+    BrowseFixture f;
+    const QString desk = f.world.folder(QStringLiteral("Desk"));
+    f.world.folder(QStringLiteral("Desk/a/b/c"));
+    FolderTreeModel tree(false, f.base);
+    QTreeView view;
+    showTree(&view, tree, f.ctx);
+    mGetFolders::initialize_TreeView(f.ctx, tree, desk, QString(), {});
+    TreeNode* deskNode = tree.nodeByKey(desk);
+
+    // The user opens nodes: the model records it and loads one level ahead.
+    view.expand(tree.indexOf(tree.firstRoot()));
+    view.expand(tree.indexOf(deskNode));
+    QVERIFY(deskNode->expanded);
+    TreeNode* a = tree.nodeByKey(desk + QStringLiteral("/a"));
+    QVERIFY(tree.nodeByKey(desk + QStringLiteral("/a/b")));
+    view.expand(tree.indexOf(a));
+    QVERIFY(tree.nodeByKey(desk + QStringLiteral("/a/b/c")));
+    view.collapse(tree.indexOf(a));
+    QVERIFY(!a->expanded);
+
+    // A click selects in the model; a refresh that rebuilds the node shows
+    // it open again and keeps the selection.
+    view.setCurrentIndex(tree.indexOf(a));
+    QCOMPARE(tree.selectedKey(), desk + QStringLiteral("/a"));
+    view.expand(tree.indexOf(a));
+    mGetFolders::refresh_folder_node(f.ctx, tree, desk, mGetFolders::kExplorerDepth);
+    a = tree.nodeByKey(desk + QStringLiteral("/a"));
+    QVERIFY(view.isExpanded(tree.indexOf(a)));
+    QVERIFY(view.isExpanded(tree.indexOf(tree.nodeByKey(desk))));
+    QCOMPARE(view.currentIndex(), tree.indexOf(a));
+    QCOMPARE(tree.selectedKey(), desk + QStringLiteral("/a"));
+}
+
+void TestPaneViews::listColumnsAndSelection()
+{
+    BrowseFixture f;
+    f.store.save_setting(QStringLiteral("Appearance"), QStringLiteral("columns"),
+                         QStringLiteral("1101"));
+    f.store.save_setting(QStringLiteral("Appearance"), QStringLiteral("width1"),
+                         QStringLiteral("3000"));
+    BrowsePane pane(true);
+    QTreeView view;
+    showList(&view, pane.list);
+    mFileInfo::set_list_columns(pane.list, f.store);
+    QVERIFY(!view.isColumnHidden(0));
+    QVERIFY(view.isColumnHidden(2));
+    QCOMPARE(view.columnWidth(0), 200);
+    QCOMPARE(listColumnWidthsTwips(&view)[0], 3000.0);
+
+    const QString dir = f.world.folder(QStringLiteral("shown"));
+    for (const char* n : {"a.txt", "b.txt", "c.txt"})
+        f.world.file(QStringLiteral("shown/") + QLatin1String(n));
+    pane.tree.selectNode(pane.tree.addNode(nullptr, [&] {
+        auto n = std::make_unique<TreeNode>();
+        n->key = dir;
+        return n;
+    }()));
+    QCOMPARE(mFileInfo::list_folder(f.ctx, pane), mFileInfo::ListingResult::Listed);
+    view.selectionModel()->select(pane.list.index(2, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(pane.list.selectedKeys(), QStringList{dir + QStringLiteral("/c.txt")});
+    // Re-listing keeps it, and the view shows it.
+    QCOMPARE(mFileInfo::list_folder(f.ctx, pane), mFileInfo::ListingResult::Listed);
+    QVERIFY(view.selectionModel()->isRowSelected(2, {}));
+}
+
+QTEST_MAIN(TestPaneViews)
+#include "tst_paneviews.moc"
