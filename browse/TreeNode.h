@@ -27,6 +27,10 @@ struct TreeNode
     // The folder is reached through a symbolic link. The Libraries tree never
     // walks into one: a link back up would make a whole Library endless.
     bool isLink = false;
+    // The folder's name did not decode to text that leads back to it (bytes
+    // invalid in the locale's encoding): the node is shown but never filled,
+    // since its key cannot reach the folder.
+    bool lossyName = false;
 
     TreeNode* parent = nullptr;
     int row = 0; // position among the parent's children (or the roots)

@@ -46,8 +46,9 @@ subfolderNodes(const browse::BrowseContext& ctx, bool libraries, const QString& 
             child->bold = child->flag ? ctx.prefs.bold_2 : ctx.prefs.bold_1;
         }
         child->isLink = e.isSymLink;
+        child->lossyName = !e.lossless;
         child->sorted = true;
-        if (depth > 1 && !(libraries && child->isLink))
+        if (depth > 1 && !child->lossyName && !(libraries && child->isLink))
             child->children = subfolderNodes(ctx, libraries, child->key, depth - 1);
         nodes.push_back(std::move(child));
     }
@@ -125,6 +126,8 @@ void fill_folder_node(const browse::BrowseContext& ctx, FolderTreeModel& tree, T
     if (!node || node->key == ctx.folders.binFolder)
         return;
     tree.removeChildren(node);
+    if (node->lossyName)
+        return;
     if (!platform::folderExists(node->key)) {
         ctx.prompt.message(QStringLiteral("An expected folder (") + node->key +
                            QStringLiteral(")is missing. Refresh the screen. "));
@@ -212,7 +215,6 @@ void build_library_tree(const browse::BrowseContext& ctx, FolderTreeModel& tree)
 void initialize_TreeView(const browse::BrowseContext& ctx, FolderTreeModel& tree,
                          const QString& desktopPath, const QString& documentsPath)
 {
-    browse::WaitCursor wait;
     initialize_TreeView(ctx, tree, desktopPath, documentsPath, platform::listDrives());
 }
 
