@@ -137,7 +137,7 @@ int main(int argc, char* argv[])
             return 1;
         }
         if (run == 0) {
-            std::printf("  first build (cold caches): %.1f ms\n", took * 1000);
+            std::printf("  first build: %.1f ms\n", took * 1000);
             continue;
         }
         ours.push_back(took);

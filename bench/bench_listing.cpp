@@ -227,7 +227,7 @@ int main(int argc, char* argv[])
                 return 1;
             }
             if (run == 0) {
-                std::printf("  %s pane, first listing (cold caches): %.1f ms\n",
+                std::printf("  %s pane, first listing (type and icon caches empty): %.1f ms\n",
                             libraries ? "Libraries" : "Explorer", took * 1000);
                 continue;
             }
