@@ -279,12 +279,16 @@ bool invert_content(const QString& path, short& level)
     return file.close() && ok;
 }
 
-QString hide_folder(const QString& path, const Context& ctx)
+// hide_folder and unhide_folder. A folder is always hidden at level 1, by its
+// name alone, so there is no content step to undo.
+static QString changeFolder(const QString& path, bool hide, const Context& ctx)
 {
-    const QString title = QStringLiteral("Encrypt folder error");
+    const QString verb = hide ? QStringLiteral("encrypted") : QStringLiteral("decrypted");
+    const QString title =
+        hide ? QStringLiteral("Encrypt folder error") : QStringLiteral("Decrypt folder error");
     const auto info = platform::inspectPath(path);
     if (!info.exact) {
-        reportUnreadableName(path, title, QStringLiteral("encrypted"), ctx);
+        reportUnreadableName(path, title, verb, ctx);
         return QString();
     }
     if (!info.isFolder) {
@@ -293,57 +297,42 @@ QString hide_folder(const QString& path, const Context& ctx)
     }
     const QString name = platform::bareName(path);
     const QString parent = platform::parentFolder(path);
-    const QString hidden = make_hidden_name(name, 1);
+    // hide_folder does not ask whether the folder is hidden already, nor
+    // unhide_folder whether it is hidden: the callers decide that.
+    const QString newName = hide ? make_hidden_name(name, 1) : plain_name(name);
     const QString clash =
-        name + QStringLiteral(" cannot be encrypted because the encrypted name already exists.");
-    if (name_exists(parent, hidden)) {
-        ctx.prompt.message(clash, QStringLiteral("Encrypt Error"));
+        (hide ? name : newName) +
+        QStringLiteral(" cannot be %1 because the %2 name already exists.")
+            .arg(verb, hide ? QStringLiteral("encrypted") : QStringLiteral("decrypted"));
+    const QString clashTitle =
+        hide ? QStringLiteral("Encrypt Error") : QStringLiteral("Decrypt Error");
+    if (name_exists(parent, newName)) {
+        ctx.prompt.message(clash, clashTitle);
         return QString();
     }
     const auto rc = platform::renameNoReplace(platform::withoutTrailingSeparator(path),
-                                              platform::joinPath(parent, hidden));
+                                              platform::joinPath(parent, newName));
     if (rc == platform::RenameResult::Ok)
-        return hidden;
+        return newName;
     if (rc == platform::RenameResult::TargetExists)
-        ctx.prompt.message(clash, QStringLiteral("Encrypt Error"));
+        ctx.prompt.message(clash, clashTitle);
     else
-        ctx.prompt.message(path + QStringLiteral(" cannot be encrypted. The folder may be in use "
-                                                 "by another application or process."),
-                           QStringLiteral("Folder encrypt failure"));
+        ctx.prompt.message(path + QStringLiteral(" cannot be %1. The folder may be in use by "
+                                                 "another application or process.")
+                                      .arg(verb),
+                           hide ? QStringLiteral("Folder encrypt failure")
+                                : QStringLiteral("Folder decrypt failure"));
     return QString();
+}
+
+QString hide_folder(const QString& path, const Context& ctx)
+{
+    return changeFolder(path, true, ctx);
 }
 
 QString unhide_folder(const QString& path, const Context& ctx)
 {
-    const QString title = QStringLiteral("Decrypt folder error");
-    const auto info = platform::inspectPath(path);
-    if (!info.exact) {
-        reportUnreadableName(path, title, QStringLiteral("decrypted"), ctx);
-        return QString();
-    }
-    if (!info.isFolder) {
-        ctx.prompt.message(QStringLiteral("Folder not found: ") + path, title);
-        return QString();
-    }
-    const QString parent = platform::parentFolder(path);
-    const QString plain = plain_name(platform::bareName(path));
-    const QString clash =
-        plain + QStringLiteral(" cannot be decrypted because the decrypted name already exists.");
-    if (name_exists(parent, plain)) {
-        ctx.prompt.message(clash, QStringLiteral("Decrypt Error"));
-        return QString();
-    }
-    const auto rc = platform::renameNoReplace(platform::withoutTrailingSeparator(path),
-                                              platform::joinPath(parent, plain));
-    if (rc == platform::RenameResult::Ok)
-        return plain;
-    if (rc == platform::RenameResult::TargetExists)
-        ctx.prompt.message(clash, QStringLiteral("Decrypt Error"));
-    else
-        ctx.prompt.message(path + QStringLiteral(" cannot be decrypted. The folder may be in use "
-                                                 "by another application or process."),
-                           QStringLiteral("Folder decrypt failure"));
-    return QString();
+    return changeFolder(path, false, ctx);
 }
 
 QString hide_file(const QString& path, const Context& ctx)
