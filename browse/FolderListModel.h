@@ -79,6 +79,7 @@ public:
 
     // --- Selection ---
     QItemSelectionModel* selectionModel() { return &m_selection; }
+    const QItemSelectionModel* selectionModel() const { return &m_selection; }
     QStringList selectedKeys() const; // in list order
     // Selects the rows of the keys that are in the list; the others are skipped.
     void selectKeys(const QStringList& keys);

@@ -78,6 +78,7 @@ public:
 
     // --- Selection ---
     QItemSelectionModel* selectionModel() { return &m_selection; }
+    const QItemSelectionModel* selectionModel() const { return &m_selection; }
     TreeNode* selectedNode() const;
     QString selectedKey() const;     // "" when nothing is selected
     void selectNode(TreeNode* node); // nullptr clears the selection
