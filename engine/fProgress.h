@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/mHide.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The progress window of a long Hide or Unhide walk: the count of items done
+// and a Cancel button. It stays out of sight for the first second, so quick
+// commands never flash it. While it shows, the walk lets pending events
+// through a few times a second so that Cancel can be pressed; the window is
+// modal to the whole program, so no other command can start meanwhile.
+class fProgress : public QDialog, public mHide::BulkProgress
+{
+    Q_OBJECT
+public:
+    // Milliseconds on a clock that never goes back; tests pass their own.
+    using Clock = std::function<qint64()>;
+    static constexpr qint64 kShowAfterMs = 1000;
+    static constexpr qint64 kPumpEveryMs = 50;
+
+    explicit fProgress(QWidget* owner = nullptr, Clock clock = {});
+
+    void start(bool hiding) override;
+    void step(qint64 done) override;
+    bool cancelled() const override { return m_cancelled; }
+    void finish() override;
+
+protected:
+    // Escape and the window's close button cancel as the button does: the
+    // walk, not the window, decides when it is over.
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void cancel_button_Click();
+    void showCount(qint64 done);
+    void letEventsThrough(qint64 now);
+
+    Clock m_clock;
+    qint64 m_startedAt = 0;
+    qint64 m_lastPump = 0;
+    bool m_running = false;
+    bool m_cancelled = false;
+
+    QLabel* action_label = nullptr;
+    QLabel* count_label = nullptr;
+    QProgressBar* progress_bar = nullptr;
+    QPushButton* cancel_button = nullptr;
+};
