@@ -1,10 +1,12 @@
 #pragma once
 
 #include "browse/BrowseContext.h"
+#include "browse/mSpecialFolders.h"
 #include "engine/AppLauncher.h"
 #include "mainwindow/DocumentOpener.h"
 #include "mainwindow/IdleCount.h"
 #include "platform/DataFolders.h"
+#include "platform/Drives.h"
 #include "platform/Prompt.h"
 #include "settings/Preferences.h"
 #include "settings/mRegistry.h"
@@ -13,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace mainwindow {
 
@@ -30,6 +33,12 @@ struct Services
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // Ends the program at once; nothing after it runs in the real program.
     std::function<void(int)> end_process;
+    // What "My Computer" shows: the drives, and the special folders by
+    // their numbers (0 Desktop, 5 My Documents; "" for none).
+    std::function<std::vector<platform::Drive>()> drives = [] { return platform::listDrives(); };
+    std::function<QString(int)> special_folder = [](int csidl) {
+        return mSpecialFolders::special_folder_path(csidl);
+    };
 };
 
 // Pane codes of object_focus.

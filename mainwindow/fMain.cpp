@@ -12,6 +12,7 @@
 #include "settings/fNewPassword.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,6 +36,8 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     m_mdi->viewport()->setMouseTracking(true);
     m_mdi->viewport()->installEventFilter(this);
     setCentralWidget(m_mdi);
+    // To bring the menus up to date before a shortcut key acts (see eventFilter).
+    qApp->installEventFilter(this);
 
     m_state.IconImageList = browse::makeIconImageList();
     buildMenus();
@@ -51,6 +54,10 @@ fMain::~fMain() = default;
 void fMain::registerBuiltInCommands()
 {
     setCommandHandler(Command::Close, [this] { menu_file_close_Click(); });
+    setCommandHandler(Command::NewLibrary, [this] { menu_file_new_library_Click(); });
+    setCommandHandler(Command::SelectAll, [this] { menu_edit_select_all_Click(); });
+    setCommandHandler(Command::InvertSelection, [this] { menu_edit_invert_selection_Click(); });
+    setCommandHandler(Command::Refresh, [this] { refresh_all(); });
     setCommandHandler(Command::Exit, [this] { close(); });
     setCommandHandler(Command::ViewLibraries, [this] { menu_view_libraries_Click(); });
     setCommandHandler(Command::ViewExplorer, [this] { menu_view_explorer_Click(); });
@@ -131,13 +138,6 @@ void fMain::clear_edit_buffer()
     Q_EMIT editBufferCleared(m_state.edit_file_op, m_state.edit_buffer_source);
 }
 
-void fMain::refresh_all()
-{
-    // Rebuilding the focused window's tree and listing comes with the panes;
-    // until then there is nothing to refresh, whatever the pane.
-    enable_toolbar();
-}
-
 void fMain::menu_file_close_Click()
 {
     // currentSubWindow, not activeSubWindow: the menu may be used while
@@ -192,6 +192,14 @@ void fMain::resizeEvent(QResizeEvent* event)
 
 bool fMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // A shortcut key is about to be matched against the menu entries,
+        // which must then be what an opened menu would show. Select All and
+        // Find follow the listing, which changes without a toolbar update.
+        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this)
+            update_menu_states();
+        return false;
+    }
     if (event->type() == QEvent::MouseMove && watched == m_mdi->viewport()) {
         // Only the bare background counts, not the child windows on it.
         const auto* move = static_cast<QMouseEvent*>(event);

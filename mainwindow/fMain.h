@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/AppState.h"
+#include "mainwindow/CommandRules.h"
 #include "mainwindow/Commands.h"
 
 #include <QHash>
@@ -21,6 +22,12 @@ class fAbout;
 class fExplorer;
 class fHotKeys;
 class fLibraries;
+namespace browse {
+struct BrowsePane;
+}
+namespace panes {
+class UiBrowserWindow;
+}
 
 // The main window: a multiple-document window that holds the Explorer and the
 // Libraries windows, with the menus, the toolbar and the status bar from which
@@ -43,10 +50,17 @@ public:
 
     // --- Called by the other windows ---
     void get_preferences();
+    // Sets buttons 1 to 9 from the focused pane, its chosen node and its
+    // selection, then the File, Edit and Tools menus.
     void enable_toolbar();
     void clear_edit_buffer();
+    // Refresh: builds the focused window's tree again and lists its chosen
+    // folder again.
     void refresh_all();
     void StatusBarClear();
+    // A right click in a tree or listing. The menus of nodes and items come
+    // with the item commands; until then nothing shows.
+    void show_context_menu();
     // Panel 1 shows objects and selection, panel 2 free space.
     void setStatusPanelText(int panel, const QString& text);
     QString statusPanelText(int panel) const;
@@ -62,6 +76,12 @@ public:
     // The open browser windows; null while closed.
     fLibraries* librariesWindow() const;
     fExplorer* explorerWindow() const;
+    // The window of the pane object_focus names (the Libraries window for 1
+    // and 2, the Explorer for 3 and 4) and its models; null for 0 and while
+    // that window is closed. Commands act on its tree's chosen node and its
+    // listing's selection.
+    panes::UiBrowserWindow* focusedWindow() const;
+    browse::BrowsePane* focusedPane() const;
     QMdiSubWindow* librariesSubWindow() const { return m_librariesSub; }
     QMdiSubWindow* explorerSubWindow() const { return m_explorerSub; }
     QMdiArea* mdiArea() const { return m_mdi; }
@@ -78,6 +98,15 @@ public:
     // focused pane; done whenever the states may have changed, so that
     // shortcut keys see the same states as an opened menu.
     void update_menu_states();
+
+    // What the rules last made of buttons 1 to 9 and of the menu entries
+    // with rules of their own, before commands without a handler are left
+    // out.
+    const mainwindow::ToolbarRules& toolbarRules() const { return m_toolbarRules; }
+    const mainwindow::MenuRules& menuRules() const { return m_menuRules; }
+
+    // New Library: the new-library dialog, modal.
+    void menu_file_new_library_Click();
 
 Q_SIGNALS:
     // The cut/copy buffer was emptied while it held items; after a cut (op 1)
@@ -109,6 +138,11 @@ private:
     void menu_file_close_Click();
     void showSplash();
 
+    // Command state and the commands on the panes (fMainCommands.cpp).
+    mainwindow::PaneFacts paneFacts() const;
+    void menu_edit_select_all_Click();
+    void menu_edit_invert_selection_Click();
+
     // Browser windows (fMainWindows.cpp).
     QMdiSubWindow* openBrowserWindow(bool libraries);
     void browserWindowUnloaded(bool libraries);
@@ -127,6 +161,8 @@ private:
     QMenu* m_windowMenu = nullptr;
     QList<QAction*> m_windowListActions;
     QMenu* m_contextMenu = nullptr;
+    mainwindow::ToolbarRules m_toolbarRules;
+    mainwindow::MenuRules m_menuRules;
 
     QMdiSubWindow* m_librariesSub = nullptr;
     QMdiSubWindow* m_explorerSub = nullptr;

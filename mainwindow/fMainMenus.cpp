@@ -1,5 +1,4 @@
-// The main window's menu bar, toolbar and status bar, and the rules that set
-// their enabled states.
+// The main window's menu bar, toolbar and status bar.
 #include "mainwindow/fMain.h"
 
 #include "mainwindow/Arrangement.h"
@@ -251,63 +250,6 @@ void fMain::buildStatusBar()
         bar->addPermanentWidget(panel, i == 0 ? 1 : 0);
         m_statusPanels[i] = panel;
     }
-}
-
-void fMain::enable_toolbar()
-{
-    // Buttons 2 to 8 depend on the focused pane's node and selection; until the
-    // panes report them, the buttons stay off. The pane-independent parts of
-    // the rules apply already.
-    auto set = [this](const char* key, bool on) { action(key)->setEnabled(on); };
-    const short pane = m_state.object_focus;
-    set("tb_library", (pane == mainwindow::kLibrariesTree || pane == mainwindow::kLibrariesList) &&
-                          hasCommandHandler(Command::NewLibrary));
-    for (const char* key :
-         {"tb_new_folder", "tb_hide", "tb_unhide", "tb_cut", "tb_copy", "tb_paste", "tb_delete"})
-        set(key, false);
-    set("tb_refresh", browserWindowOpen() && hasCommandHandler(Command::Refresh));
-    // Options is never switched off once it exists.
-    set("tb_options", hasCommandHandler(Command::Options));
-    update_menu_states();
-}
-
-void fMain::update_menu_states()
-{
-    auto on = [this](const char* key) { return action(key)->isEnabled(); };
-    auto set = [this](const char* name, bool enabled) { action(name)->setEnabled(enabled); };
-    auto can = [this](Command c) { return hasCommandHandler(c); };
-    const short pane = m_state.object_focus;
-    const bool listPane = pane == mainwindow::kLibrariesList || pane == mainwindow::kExplorerList;
-
-    set("menu_file_open", listPane && can(Command::Open));
-    set("menu_file_close", browserWindowOpen());
-    set("menu_file_new_library", on("tb_library"));
-    set("menu_file_new_folder", on("tb_new_folder"));
-    set("menu_file_new", on("tb_library") || on("tb_new_folder"));
-    set("menu_file_hide", on("tb_hide"));
-    set("menu_file_unhide", on("tb_unhide"));
-    set("menu_file_delete", on("tb_delete"));
-    // Renaming a tree node depends on its kind, which the panes will tell; a
-    // list item can always be renamed.
-    set("menu_file_rename", listPane && can(Command::Rename));
-
-    set("menu_edit_cut", on("tb_cut"));
-    set("menu_edit_copy", on("tb_copy"));
-    set("menu_edit_paste", on("tb_paste"));
-    // Find and Select All need a list with items; the panes will say.
-    set("menu_edit_find", false);
-    set("menu_edit_find_next", false);
-    set("menu_edit_select_all", false);
-    set("menu_edit_invert_selection", listPane && can(Command::InvertSelection));
-
-    set("menu_view_refresh", can(Command::Refresh));
-
-    const bool librariesOpen = m_librariesSub != nullptr;
-    set("menu_tools_slide_show", librariesOpen && can(Command::SlideShow));
-    set("menu_tools_picture_sorter", librariesOpen && can(Command::PictureSorter));
-    set("menu_tools_rename_selection",
-        pane == mainwindow::kLibrariesList && can(Command::RenameSelection));
-    set("menu_tools_options", can(Command::Options));
 }
 
 void fMain::rebuildWindowList()

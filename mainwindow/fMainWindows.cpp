@@ -43,22 +43,22 @@ fExplorer* fMain::explorerWindow() const
 
 QMdiSubWindow* fMain::openBrowserWindow(bool libraries)
 {
-    QWidget* window = nullptr;
-    if (libraries) {
-        auto* w = new fLibraries(*this);
-        connect(w, &fLibraries::unloaded, this, [this] { browserWindowUnloaded(true); });
-        window = w;
-    } else {
-        auto* w = new fExplorer(*this);
-        connect(w, &fExplorer::unloaded, this, [this] { browserWindowUnloaded(false); });
-        window = w;
-    }
+    panes::UiBrowserWindow* window = nullptr;
+    if (libraries)
+        window = new fLibraries(*this);
+    else
+        window = new fExplorer(*this);
+    connect(window, &panes::UiBrowserWindow::unloaded, this,
+            [this, libraries] { browserWindowUnloaded(libraries); });
     QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->setWindowIcon(window->windowIcon());
     (libraries ? m_librariesSub : m_explorerSub) = sub;
     if (!libraries)
         sub->installEventFilter(this); // to notice the user sizing it by hand
     action(libraries ? "menu_view_libraries" : "menu_view_explorer")->setChecked(true);
+    // Loading may ask the first-run question, whose dialog adds the Library
+    // to this window: it must be known as open by then.
+    window->Form_Load();
     return sub;
 }
 

@@ -1,26 +1,37 @@
 #pragma once
 
-#include <QWidget>
+#include "panes/PaneLayout.h"
+#include "panes/UiBrowserWindow.h"
 
 class fMain;
 
-// The Explorer window: the whole file system under "My Computer". A child of
-// the main window; the main window opens, arranges and closes it.
-class fExplorer : public QWidget
+// The Explorer window: the whole file system under "My Computer", loaded one
+// level ahead of what is open, and the listing of the chosen folder. A child
+// of the main window; the main window opens, arranges and closes it.
+class fExplorer : public panes::UiBrowserWindow
 {
     Q_OBJECT
 public:
     explicit fExplorer(fMain& main, QWidget* parent = nullptr);
 
-Q_SIGNALS:
-    // The window is closing; the main window clears its View check mark and
-    // gives the space to the other window.
-    void unloaded();
+    void Form_Load() override;
+    void refresh() override;
+
+    // Rebuilds the tree from scratch, keeping what was open and chosen.
+    void initialize_TreeView();
+
+    const panes::ExplorerGeometry& layoutTwips() const { return m_geometry; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void Form_Unload() override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    fMain& m_main;
+    void Form_Resize();
+    void vert_bar_3_MouseMove(double x);
+
+    QString m_desktopPath;
+    QString m_documentsPath;
+    panes::UiSplitterBar* m_bar = nullptr; // vert_bar_3
+    panes::ExplorerGeometry m_geometry;
 };

@@ -1,27 +1,45 @@
 #pragma once
 
-#include <QWidget>
+#include "panes/PaneLayout.h"
+#include "panes/UiBrowserWindow.h"
 
+class QFrame;
 class fMain;
 
 // The Libraries window: the user's Libraries and the Red Ovidor bin under
-// "My Libraries", with a picture preview. A child of the main window; the main
-// window opens, arranges and closes it.
-class fLibraries : public QWidget
+// "My Libraries", hidden items under their readable names, the listing of
+// the chosen folder and the picture preview. A child of the main window; the
+// main window opens, arranges and closes it.
+class fLibraries : public panes::UiBrowserWindow
 {
     Q_OBJECT
 public:
     explicit fLibraries(fMain& main, QWidget* parent = nullptr);
 
-Q_SIGNALS:
-    // The window is closing; the main window clears its View check mark and
-    // gives the space to the other window.
-    void unloaded();
+    void Form_Load() override;
+    void refresh() override;
+
+    // A Library was just added: the tree is built again, and the new
+    // Library chosen and listed.
+    void showAddedLibrary(const QString& key);
+
+    QFrame* previewBox() const { return m_preview; } // preview_box
+    const panes::LibrariesGeometry& layoutTwips() const { return m_geometry; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void Form_Unload() override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    fMain& m_main;
+    void Form_Resize();
+    void vert_bar_1_MouseMove(double x);
+    void vert_bar_2_MouseMove(double x);
+    void resize_timer_Timer();
+    void askFirstRunQuestion();
+
+    panes::UiSplitterBar* m_bar1 = nullptr; // vert_bar_1
+    panes::UiSplitterBar* m_bar2 = nullptr; // vert_bar_2
+    QFrame* m_preview = nullptr;
+    QTimer* m_resizeTimer = nullptr;
+    panes::LibrariesGeometry m_geometry;
 };

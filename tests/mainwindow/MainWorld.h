@@ -57,8 +57,19 @@ public:
         folders.dataFolder = folders.programFolder;
         folders.settingsFile = world.settingsFile();
         folders.binFolder = world.path(QStringLiteral("program/KZ Bin"));
-        // Defaults that keep the tests quiet unless they ask otherwise.
+        // Defaults that keep the tests quiet unless they ask otherwise: no
+        // exit warning, and one Library so the Libraries window does not ask
+        // the first-run question.
         set("Behavior", "warn_on_exit", "0");
+        set("Libraries", "Count", QStringLiteral("1"));
+        set("Libraries", "name_1", QStringLiteral("Pictures"));
+        set("Libraries", "path_1", world.folder(QStringLiteral("Pictures")));
+        // "My Computer" shows the world's own folders, never the real ones.
+        desktop = world.folder(QStringLiteral("Desktop"));
+        documents = world.folder(QStringLiteral("Documents"));
+        const QString disk = world.folder(QStringLiteral("disk"));
+        drives = {platform::Drive{disk + QLatin1Char('/'), disk, QStringLiteral("Data"),
+                                  platform::DriveType::Fixed, true, 0}};
     }
 
     settings::SettingsStore store() const { return settings::SettingsStore(world.settingsFile()); }
@@ -80,6 +91,11 @@ public:
             .opener = opener,
             .launcher = launcher,
             .end_process = [this](int code) { exits << code; },
+            .drives = [this] { return drives; },
+            .special_folder =
+                [this](int csidl) {
+                    return csidl == 0 ? desktop : csidl == 5 ? documents : QString();
+                },
         };
     }
 
@@ -108,4 +124,7 @@ public:
     RecordingOpener opener;
     RecordingLauncher launcher;
     QList<int> exits;
+    QString desktop;
+    QString documents;
+    std::vector<platform::Drive> drives;
 };

@@ -1,0 +1,79 @@
+#include "mainwindow/CommandRules.h"
+
+#include "mainwindow/AppState.h"
+
+namespace mainwindow {
+
+namespace {
+
+bool isLibrariesPane(short pane)
+{
+    return pane == kLibrariesTree || pane == kLibrariesList;
+}
+
+bool isExplorerPane(short pane)
+{
+    return pane == kExplorerTree || pane == kExplorerList;
+}
+
+bool isListPane(short pane)
+{
+    return pane == kLibrariesList || pane == kExplorerList;
+}
+
+} // namespace
+
+ToolbarRules toolbar_rules(const PaneFacts& f)
+{
+    ToolbarRules r;
+    const QString& kind = f.kind;
+    auto is = [&](const char* k) { return kind == QLatin1String(k); };
+
+    r.newLibrary = isLibrariesPane(f.pane);
+    if (isLibrariesPane(f.pane)) {
+        r.newFolder = !is("trash") && !is("mylibraries");
+        r.paste = (is("library") || is("folder")) && f.buffered;
+        if (f.pane == kLibrariesTree) {
+            // The tree's Hide and Unhide work on a whole folder, Library or
+            // all Libraries, whatever node is selected.
+            r.hide = true;
+            r.unhide = true;
+            r.cut = r.copy = is("folder");
+            r.del = !is("trash") && !is("mylibraries");
+        } else if (f.selected > 0) {
+            r.cut = r.copy = r.del = true;
+            r.hide = f.selectedPlain;
+            r.unhide = f.selectedHidden;
+        }
+    } else if (isExplorerPane(f.pane)) {
+        r.newFolder = !is("cd") && !is("mylibraries");
+        r.paste = !is("mylibraries") && !is("cd") && f.buffered;
+        if (f.pane == kExplorerTree)
+            r.cut = r.copy = r.del = is("folder");
+        else
+            r.cut = r.copy = r.del = f.selected > 0;
+    }
+    r.refresh = f.browserOpen;
+    return r;
+}
+
+MenuRules menu_rules(const PaneFacts& f)
+{
+    MenuRules m;
+    const bool folderNode = f.kind == QLatin1String("folder");
+    m.open = isListPane(f.pane);
+    m.close = f.browserOpen;
+    m.rename = (f.pane == kLibrariesTree && (folderNode || f.kind == QLatin1String("library"))) ||
+               isListPane(f.pane) || (f.pane == kExplorerTree && folderNode);
+    const bool listHasItems = f.pane != kNoPane && f.listItems > 0;
+    m.find = listHasItems;
+    m.selectAll = listHasItems;
+    m.findNext = listHasItems && f.searchText;
+    m.invertSelection = isListPane(f.pane);
+    m.slideShow = f.librariesOpen;
+    m.pictureSorter = f.librariesOpen;
+    m.renameSelection = f.pane == kLibrariesList && f.selected > 0;
+    return m;
+}
+
+} // namespace mainwindow

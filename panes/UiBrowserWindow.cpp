@@ -1,0 +1,312 @@
+// The handlers the two browser windows share: choosing nodes and items, the
+// delay timers, keys, focus and the idle count.
+#include "panes/UiBrowserWindow.h"
+
+#include "browse/UiPaneViews.h"
+#include "browse/mGetFolders.h"
+#include "browse/mMisc.h"
+#include "mainwindow/fMain.h"
+#include "panes/SelectionTotals.h"
+#include "panes/UiPaneView.h"
+#include "panes/UiSplitterBar.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace panes {
+
+namespace {
+
+constexpr int kDelayMs = 60;     // listing after the last node chosen
+constexpr int kItemDelayMs = 50; // totals after the last item chosen
+
+// Column widths for a listing whose layout was never saved: wide enough
+// for a long name, a big size, a type name and a date.
+constexpr double kDefaultColumnTwips[4] = {3300, 1200, 2700, 1800};
+
+QTimer* makeTimer(QObject* owner, const QString& name, int ms)
+{
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(name);
+    timer->setInterval(ms);
+    timer->setSingleShot(true);
+    return timer;
+}
+
+} // namespace
+
+UiBrowserWindow::UiBrowserWindow(fMain& main, bool libraries, const QString& itemTimerName,
+                                 QWidget* parent)
+    : QWidget(parent), m_main(main), m_ctx(main.browseContext()), m_pane(libraries)
+{
+    setMouseTracking(true);
+    m_tree = new UiPaneView(UiPaneView::Tree, QStringLiteral("TreeView"), this);
+    m_list = new UiPaneView(UiPaneView::List, QStringLiteral("ListView"), this);
+    browse::showTree(m_tree, m_pane.tree, m_ctx);
+    browse::showList(m_list, m_pane.list);
+    for (int k = 0; k < 4; ++k)
+        m_list->setColumnWidth(k, qRound(kDefaultColumnTwips[k] / kTwipsPerPixel));
+
+    m_delayTimer = makeTimer(this, QStringLiteral("delay_timer"), kDelayMs);
+    m_itemTimer = makeTimer(this, itemTimerName, kItemDelayMs);
+    connect(m_delayTimer, &QTimer::timeout, this, &UiBrowserWindow::delay_timer_Timer);
+    connect(m_itemTimer, &QTimer::timeout, this, &UiBrowserWindow::itemTimerTick);
+
+    connect(m_tree, &UiPaneView::userChose, this, &UiBrowserWindow::TreeView_NodeClick);
+    connect(m_tree, &QTreeView::collapsed, this, &UiBrowserWindow::TreeView_Collapse);
+    connect(m_list, &UiPaneView::userChose, this, &UiBrowserWindow::ListView_ItemClick);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &UiBrowserWindow::ListView_DblClick);
+    for (UiPaneView* view : {m_tree, m_list}) {
+        view->keyPreview = [this](QKeyEvent* e) { return Form_KeyDown(e); };
+        connect(view, &UiPaneView::rightButtonReleased, this, &UiBrowserWindow::rightButtonUp);
+    }
+    connect(m_tree, &UiPaneView::focusTaken, this, [this] { paneGotFocus(treeCode()); });
+    connect(m_list, &UiPaneView::focusTaken, this, [this] { paneGotFocus(listCode()); });
+}
+
+UiBrowserWindow::~UiBrowserWindow()
+{
+    // The views go before the models they show, which are members.
+    delete m_tree;
+    delete m_list;
+}
+
+QTreeView* UiBrowserWindow::treeView() const
+{
+    return m_tree;
+}
+
+QTreeView* UiBrowserWindow::listView() const
+{
+    return m_list;
+}
+
+short UiBrowserWindow::treeCode() const
+{
+    return isLibraries() ? mainwindow::kLibrariesTree : mainwindow::kExplorerTree;
+}
+
+short UiBrowserWindow::listCode() const
+{
+    return isLibraries() ? mainwindow::kLibrariesList : mainwindow::kExplorerList;
+}
+
+double UiBrowserWindow::widthTwips() const
+{
+    return width() * kTwipsPerPixel + kFrameWidth;
+}
+
+double UiBrowserWindow::heightTwips() const
+{
+    return height() * kTwipsPerPixel + kFrameHeight;
+}
+
+UiSplitterBar* UiBrowserWindow::makeBar(const QString& name)
+{
+    auto* bar = new UiSplitterBar(name, this);
+    // The bars are drawn on the window itself; moving over them is moving
+    // over the window.
+    connect(bar, &UiSplitterBar::pointerMoved, this, [this] { m_main.state().idle.reset(); });
+    return bar;
+}
+
+void UiBrowserWindow::place(QWidget* control, const TwipsBox& box)
+{
+    // Edges rather than sizes are rounded, so neighbours meet without a gap.
+    const int left = qRound(box.left / kTwipsPerPixel);
+    const int top = qRound(box.top / kTwipsPerPixel);
+    const int right = qRound(box.right() / kTwipsPerPixel);
+    const int bottom = qRound((box.top + box.height) / kTwipsPerPixel);
+    control->setGeometry(left, top, qMax(0, right - left), qMax(0, bottom - top));
+}
+
+void UiBrowserWindow::restart(QTimer* timer)
+{
+    timer->stop();
+    timer->start();
+}
+
+void UiBrowserWindow::setUpPanes()
+{
+    const auto& base = m_main.state().IconImageList;
+    mGetFolders::copy_icons(m_pane.treeIcons, base);
+    mGetFolders::copy_icons(m_pane.listIcons, base);
+    mFileInfo::set_list_columns(m_pane.list, m_main.state().store());
+}
+
+mFileInfo::ListingResult UiBrowserWindow::list_folder()
+{
+    const mFileInfo::ListingResult result = mFileInfo::list_folder(m_ctx, m_pane);
+    if (result == mFileInfo::ListingResult::FolderMissing)
+        m_tree->setFocus();
+    return result;
+}
+
+void UiBrowserWindow::showFreeSpace()
+{
+    const double free = mMisc::folder_free_space(m_pane.tree.selectedKey());
+    m_main.setStatusPanelText(2, QStringLiteral("Free Space: ") + mMisc::format_size(free, true));
+}
+
+bool UiBrowserWindow::showNode(const QString& key)
+{
+    browse::TreeNode* node = m_pane.tree.nodeByKey(key);
+    if (!node)
+        return false;
+    m_pane.tree.selectNode(node);
+    m_tree->scrollTo(m_pane.tree.indexOf(node)); // opens the nodes above it
+    list_folder();
+    return true;
+}
+
+void UiBrowserWindow::TreeView_NodeClick(const QModelIndex& index)
+{
+    m_main.enable_toolbar();
+    m_main.StatusBarClear();
+    browse::FolderTreeModel& tree = m_pane.tree;
+    // The Explorer asks about the node clicked, the Libraries window about the
+    // node chosen; they differ only when a node other than the chosen one is
+    // closed.
+    const browse::TreeNode* judged =
+        isLibraries() ? tree.selectedNode() : tree.nodeFromIndex(index);
+    const bool root =
+        judged && !judged->parent &&
+        judged->key == (isLibraries() ? QLatin1String("mylibraries") : QLatin1String("mycomputer"));
+    if (root) {
+        m_delayTimer->stop();
+        m_pane.list.clear();
+        m_pane.list.setTag(QString());
+        return;
+    }
+    if (m_pane.list.tag() != tree.selectedKey()) {
+        m_pane.list.clear();
+        m_list->repaint();
+        restart(m_delayTimer);
+    }
+}
+
+void UiBrowserWindow::TreeView_Collapse(const QModelIndex& index)
+{
+    // Closing a node above the chosen one chooses the closed node, as the
+    // chosen node can no longer be seen.
+    browse::FolderTreeModel& tree = m_pane.tree;
+    browse::TreeNode* closed = tree.nodeFromIndex(index);
+    for (const browse::TreeNode* n = tree.selectedNode(); n && closed; n = n->parent) {
+        if (n->parent == closed) {
+            tree.selectNode(closed);
+            break;
+        }
+    }
+    TreeView_NodeClick(index);
+}
+
+void UiBrowserWindow::delay_timer_Timer()
+{
+    m_delayTimer->stop();
+    list_folder();
+    showFreeSpace();
+}
+
+void UiBrowserWindow::ListView_ItemClick()
+{
+    m_main.enable_toolbar();
+    restart(m_itemTimer);
+}
+
+void UiBrowserWindow::itemTimerTick()
+{
+    m_itemTimer->stop();
+    show_selection_totals();
+}
+
+void UiBrowserWindow::show_selection_totals()
+{
+    if (browse::BrowsePane* focused = m_main.focusedPane())
+        m_main.setStatusPanelText(1, selection_totals_text(focused->list));
+}
+
+void UiBrowserWindow::ListView_DblClick()
+{
+    open_selection();
+}
+
+void UiBrowserWindow::open_selection()
+{
+    m_main.run_command(mainwindow::Command::Open);
+}
+
+bool UiBrowserWindow::Form_KeyDown(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        open_selection();
+        return true;
+    case Qt::Key_Escape: {
+        mainwindow::AppState& state = m_main.state();
+        if (state.edit_buffer_size >= 1)
+            m_main.clear_edit_buffer();
+        else if (state.prefs.escape_exit)
+            m_main.close();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void UiBrowserWindow::paneGotFocus(short code)
+{
+    m_main.state().object_focus = code;
+    m_main.enable_toolbar();
+}
+
+void UiBrowserWindow::rightButtonUp()
+{
+    m_main.show_context_menu();
+}
+
+void UiBrowserWindow::selectAllItems()
+{
+    m_list->setFocus();
+    // The focus may arrive later when the window is not active; the command
+    // acts on the listing all the same.
+    m_main.state().object_focus = listCode();
+    browse::FolderListModel& list = m_pane.list;
+    if (list.count() == 0)
+        return;
+    const QItemSelection all(
+        list.index(0, 0), list.index(list.count() - 1, browse::FolderListModel::ColumnCount - 1));
+    list.selectionModel()->select(all, QItemSelectionModel::ClearAndSelect);
+}
+
+void UiBrowserWindow::invertItemSelection()
+{
+    browse::FolderListModel& list = m_pane.list;
+    if (list.count() == 0)
+        return;
+    const QItemSelection all(
+        list.index(0, 0), list.index(list.count() - 1, browse::FolderListModel::ColumnCount - 1));
+    list.selectionModel()->select(all, QItemSelectionModel::Toggle);
+}
+
+void UiBrowserWindow::closeEvent(QCloseEvent* event)
+{
+    m_delayTimer->stop();
+    m_itemTimer->stop();
+    Form_Unload();
+    QWidget::closeEvent(event);
+    Q_EMIT unloaded();
+}
+
+void UiBrowserWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    // Only the window's own surface counts, not the trees and lists on it.
+    if (!childAt(event->position().toPoint()))
+        m_main.state().idle.reset();
+    QWidget::mouseMoveEvent(event);
+}
+
+} // namespace panes
