@@ -156,7 +156,7 @@ struct HideWorld : BrowseFixture
                 return;
             const QString name = platform::bareName(n->key);
             if (n->image == images::folder &&
-                (n->flag != is_hidden_name(name) ||
+                (!QFileInfo(n->key).isDir() || n->flag != is_hidden_name(name) ||
                  n->text != (n->flag ? plain_name(name) : name) ||
                  n->color != (n->flag ? prefs.color_2 : prefs.color_1)))
                 out += n->key + " looks wrong; ";

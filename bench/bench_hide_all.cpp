@@ -1,0 +1,225 @@
+// Hide and Unhide of "My Libraries" over two Libraries holding 10,000 files of
+// 300 KB in 1,000 folders, at level 3, with the Libraries pane's models built
+// (the tree walked, the nodes rebuilt), against calling hide_folder /
+// hide_file (unhide_folder / unhide_file) directly on the same items in the
+// same order, in the same run. Prints the median of three rounds per pass.
+#include "browse/BrowsePane.h"
+#include "browse/mGetFolders.h"
+#include "engine/mEncrypt.h"
+#include "engine/mHide.h"
+#include "libraries/mLibraries.h"
+#include "mainwindow/AppState.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kLibraries = 2;
+constexpr int kTopFolders = 50; // per Library, each with kSubFolders subfolders
+constexpr int kSubFolders = 9;
+constexpr int kFilesPerFolder = 10;
+constexpr qint64 kFileSize = 300 * 1024;
+
+// Answers Yes to the command's question; any other prompt is a fault.
+class BenchPrompt : public platform::PromptService
+{
+public:
+    int faults = 0;
+    platform::PromptAnswer ask(const platform::PromptRequest& r) override
+    {
+        if (r.buttons == platform::PromptButtons::YesNo)
+            return platform::PromptAnswer::Yes;
+        ++faults;
+        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
+        return platform::PromptAnswer::Ok;
+    }
+};
+
+// Does what the progress window does on every item before it shows: a look
+// at the clock.
+class ClockProgress : public mHide::BulkProgress
+{
+public:
+    void start(bool) override { m_start = now(); }
+    void step(qint64) override { m_late |= now() - m_start > 1.0; }
+    bool cancelled() const override { return false; }
+    void finish() override {}
+
+private:
+    static double now()
+    {
+        using namespace std::chrono;
+        return duration<double>(steady_clock::now().time_since_epoch()).count();
+    }
+    double m_start = 0;
+    bool m_late = false;
+};
+
+double seconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The items as created, so the reference needs no listing of its own.
+struct Folder
+{
+    QString name;
+    std::vector<Folder> subfolders;
+    std::vector<QString> files;
+};
+
+Folder makeTree(const QString& path, int depth, const QByteArray& block, int& serial)
+{
+    Folder f;
+    QDir().mkpath(path);
+    for (int i = 0; depth > 0 && i < kFilesPerFolder; ++i) {
+        const QString name = QStringLiteral("picture %1.jpg").arg(++serial);
+        QFile out(platform::joinPath(path, name));
+        if (!out.open(QIODevice::WriteOnly))
+            std::exit(1);
+        QByteArray bytes = block;
+        std::memcpy(bytes.data(), &serial, sizeof serial);
+        out.write(bytes);
+        f.files.push_back(name);
+    }
+    const int count = depth == 0 ? kTopFolders : depth == 1 ? kSubFolders : 0;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("Folder %1").arg(i + 1);
+        f.subfolders.push_back(makeTree(platform::joinPath(path, name), depth + 1, block, serial));
+        f.subfolders.back().name = name;
+    }
+    return f;
+}
+
+// The reference: the single-item operations, in the walk's order, on names
+// known in advance. Returns the items changed.
+int reference(const QString& path, Folder& f, bool hiding, const mEncrypt::Context& ctx)
+{
+    int changed = 0;
+    for (Folder& sub : f.subfolders) {
+        const QString at = platform::joinPath(path, sub.name);
+        const QString name =
+            hiding ? mEncrypt::hide_folder(at, ctx) : mEncrypt::unhide_folder(at, ctx);
+        changed += !name.isEmpty();
+        sub.name = name;
+        changed += reference(platform::joinPath(path, name), sub, hiding, ctx);
+    }
+    for (QString& file : f.files) {
+        const QString at = platform::joinPath(path, file);
+        file = hiding ? mEncrypt::hide_file(at, ctx) : mEncrypt::unhide_file(at, ctx);
+        changed += !file.isEmpty();
+    }
+    return changed;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/cloakwell-bench-XXXXXX"));
+    if (!dir.isValid())
+        return 1;
+    const QString root = dir.path();
+    const int folderCount = kLibraries * (kTopFolders + kTopFolders * kSubFolders);
+    const int fileCount = folderCount * kFilesPerFolder;
+    const int items = folderCount + fileCount;
+    std::printf("hide then unhide of My Libraries: %d Libraries, %d folders, %d files of %lld KB "
+                "at level 3\n",
+                kLibraries, folderCount, fileCount, kFileSize / 1024);
+
+    settings::SettingsStore store(root + QStringLiteral("/Cloakwell.ini"));
+    const platform::DataFolders folders{
+        root + QStringLiteral("/program"), root + QStringLiteral("/program"),
+        root + QStringLiteral("/Cloakwell.ini"), root + QStringLiteral("/program/KZ Bin")};
+    QByteArray block(kFileSize, Qt::Uninitialized);
+    for (qint64 i = 0; i < kFileSize; ++i)
+        block[i] = static_cast<char>((i * 2654435761u) >> 13);
+    std::vector<Folder> libraries;
+    int serial = 0;
+    const double madeAt = seconds();
+    for (int l = 1; l <= kLibraries; ++l) {
+        const QString path = root + QStringLiteral("/Library %1").arg(l);
+        libraries.push_back(makeTree(path, 0, block, serial));
+        mLibraries::add_library_entry(store, QStringLiteral("Library %1").arg(l), path);
+    }
+    ::sync();
+    std::printf("test data written in %.1f s\n", seconds() - madeAt);
+
+    settings::Preferences prefs;
+    prefs.encrypt_level = 3;
+    prefs.encrypt_level_3_ext = QStringLiteral("jpg mpg");
+    BenchPrompt prompt;
+    short focus = mainwindow::kLibrariesTree;
+    const browse::IconList base = browse::makeIconImageList();
+    browse::StagingList staging;
+    const browse::BrowseContext bctx{prefs, prompt, store, folders, focus, base, staging, {}, {}};
+    browse::BrowsePane pane(true);
+    mGetFolders::copy_icons(pane.treeIcons, base);
+    mGetFolders::copy_icons(pane.listIcons, base);
+    mGetFolders::build_library_tree(bctx, pane.tree);
+    ClockProgress progress;
+    const mHide::Context ctx{bctx, &pane, [] {}, [] {}, [] {}, &progress};
+    const mEncrypt::Context enc{prefs, prompt};
+
+    auto command = [&](bool hiding) {
+        pane.tree.selectNode(pane.tree.firstRoot());
+        const double t = seconds();
+        const mHide::BulkResult r =
+            hiding ? mHide::hide_selection(ctx) : mHide::unhide_selection(ctx);
+        const double took = seconds() - t;
+        if (r.changed != items || prompt.faults)
+            std::fprintf(stderr, "command changed %d of %d items\n", r.changed, items);
+        return took;
+    };
+    auto direct = [&](bool hiding) {
+        const double t = seconds();
+        int changed = 0;
+        const auto libs = mLibraries::read_libraries(store);
+        for (size_t l = 0; l < libraries.size(); ++l)
+            changed += reference(libs[l].path, libraries[l], hiding, enc);
+        const double took = seconds() - t;
+        if (changed != items || prompt.faults)
+            std::fprintf(stderr, "reference changed %d of %d items\n", changed, items);
+        return took;
+    };
+
+    std::vector<double> cmdHide, cmdUnhide, refHide, refUnhide;
+    for (int round = 0; round < 3; ++round) {
+        // Alternate which goes first, and start each pass with no dirty pages.
+        for (int k = 0; k < 2; ++k) {
+            const bool commandNow = (round + k) % 2 == 0;
+            ::sync();
+            (commandNow ? cmdHide : refHide).push_back(commandNow ? command(true) : direct(true));
+            ::sync();
+            (commandNow ? cmdUnhide : refUnhide)
+                .push_back(commandNow ? command(false) : direct(false));
+        }
+    }
+    const double ch = median(cmdHide), cu = median(cmdUnhide);
+    const double rh = median(refHide), ru = median(refUnhide);
+    std::printf("  hide:   command %.2f s, direct %.2f s, ratio %.3f\n", ch, rh, ch / rh);
+    std::printf("  unhide: command %.2f s, direct %.2f s, ratio %.3f\n", cu, ru, cu / ru);
+    std::printf("  both:   command %.2f s, direct %.2f s, ratio %.3f (target 1.25)\n", ch + cu,
+                rh + ru, (ch + cu) / (rh + ru));
+    std::printf("  tree after the command: %d nodes\n", pane.tree.nodeCount());
+    return prompt.faults == 0 && (ch + cu) / (rh + ru) <= 1.25 ? 0 : 1;
+}
