@@ -2,6 +2,7 @@
 // against a plain loop doing only the system calls the work needs (open, the
 // reads and writes of the inverted region in 32,767-byte chunks, close, rename)
 // on the same files, in the same run. Prints the median ratio per level.
+#include "bench/BenchSupport.h"
 #include "engine/mEncrypt.h"
 #include "platform/FileSystem.h"
 
@@ -18,22 +19,9 @@
 
 namespace {
 
-class SilentPrompt : public platform::PromptService {
-public:
-    int count = 0;
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        ++count;
-        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::Ok;
-    }
-};
-
-double now()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+using bench::median;
+using bench::now;
+using bench::SilentPrompt;
 
 // The reference: the bare system calls, no checks.
 bool referenceStep(const QByteArray& from, const QByteArray& to, int level, std::vector<char>& buf)
@@ -80,7 +68,8 @@ int main(int argc, char* argv[])
             block[i] = static_cast<char>((i * 2654435761u) >> 13);
         for (int i = 0; i < files; ++i) {
             plain[i] = dir.filePath(QStringLiteral("picture %1.jpg").arg(i));
-            const int fd = ::open(QFile::encodeName(plain[i]).constData(), O_CREAT | O_WRONLY, 0600);
+            const int fd =
+                ::open(QFile::encodeName(plain[i]).constData(), O_CREAT | O_WRONLY, 0600);
             if (fd < 0 || ::write(fd, block.data(), block.size()) != ssize_t(block.size()))
                 return 1;
             ::close(fd);
@@ -147,9 +136,8 @@ int main(int argc, char* argv[])
         const double median = ratios[ratios.size() / 2];
         std::printf("level %d: engine %.1f ms, reference %.1f ms (best runs), median ratio %.2fx "
                     "(target 1.30x) %s; per file and direction: %lld bytes read, %lld written\n",
-                    level, engineBest * 1000, refBest * 1000, median,
-                    median <= 1.3 ? "OK" : "OVER", static_cast<long long>(bytesRead),
-                    static_cast<long long>(bytesWritten));
+                    level, engineBest * 1000, refBest * 1000, median, median <= 1.3 ? "OK" : "OVER",
+                    static_cast<long long>(bytesRead), static_cast<long long>(bytesWritten));
     }
     // Every file must be back exactly as it was.
     std::vector<char> block(1 << 20), back(1 << 20);
@@ -162,6 +150,7 @@ int main(int argc, char* argv[])
         if (fd >= 0)
             ::close(fd);
     }
-    std::printf("all files restored byte for byte: %s\n", allOk && prompt.count == 0 ? "yes" : "NO");
+    std::printf("all files restored byte for byte: %s\n",
+                allOk && prompt.count == 0 ? "yes" : "NO");
     return allOk ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // build_library_tree over a Library of 10,000 folders five levels deep, a
 // third of them hidden, against "find LIBRARY -type d" in the same run;
 // median of the per-run ratios.
+#include "bench/BenchSupport.h"
 #include "browse/BrowseContext.h"
 #include "browse/FolderTreeModel.h"
 #include "browse/mGetFolders.h"
@@ -26,30 +27,9 @@
 
 namespace {
 
-class SilentPrompt : public platform::PromptService
-{
-public:
-    int count = 0;
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        ++count;
-        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::Ok;
-    }
-};
-
-double now()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using bench::median;
+using bench::now;
+using bench::SilentPrompt;
 
 // Seven subfolders per folder, breadth first, until there are `total`
 // folders; the fifth level is the last and only partly filled. Every third
@@ -77,21 +57,7 @@ int makeLibrary(const QString& root, int total)
 
 double runFind(const QString& dir)
 {
-    const QByteArray folder = QFile::encodeName(dir);
-    char* args[] = {const_cast<char*>("find"), const_cast<char*>(folder.constData()),
-                    const_cast<char*>("-type"), const_cast<char*>("d"), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const double t = now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "find", &actions, nullptr, args, environ) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-    }
-    const double took = now() - t;
-    posix_spawn_file_actions_destroy(&actions);
-    return took;
+    return bench::runCommand({"find", QFile::encodeName(dir), "-type", "d"}).seconds;
 }
 
 } // namespace

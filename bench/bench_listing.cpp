@@ -4,6 +4,7 @@
 // An inotify watch on the folder (IN_OPEN | IN_ACCESS) during every listing
 // shows that no listed file is opened. Then the peak resident memory of a
 // process that lists a folder of 100,000 files, beside that of "ls -l".
+#include "bench/BenchSupport.h"
 #include "browse/BrowseContext.h"
 #include "browse/BrowsePane.h"
 #include "browse/mFileInfo.h"
@@ -31,30 +32,9 @@
 
 namespace {
 
-class SilentPrompt : public platform::PromptService
-{
-public:
-    int count = 0;
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        ++count;
-        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::Ok;
-    }
-};
-
-double now()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using bench::median;
+using bench::now;
+using bench::SilentPrompt;
 
 void makeFolder(const QString& dir, int files)
 {
@@ -87,24 +67,8 @@ struct LsRun
 // "ls -l dir > /dev/null", timed, with its own peak resident memory.
 LsRun runLs(const QString& dir)
 {
-    const QByteArray folder = QFile::encodeName(dir);
-    char* args[] = {const_cast<char*>("ls"), const_cast<char*>("-l"),
-                    const_cast<char*>(folder.constData()), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    LsRun out;
-    const double t = now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "ls", &actions, nullptr, args, environ) == 0) {
-        int status = 0;
-        struct rusage usage;
-        ::wait4(pid, &status, 0, &usage);
-        out.peakKb = usage.ru_maxrss;
-    }
-    out.seconds = now() - t;
-    posix_spawn_file_actions_destroy(&actions);
-    return out;
+    const auto run = bench::runCommand({"ls", "-l", QFile::encodeName(dir)});
+    return LsRun{run.seconds, run.peakKb};
 }
 
 // Entries of the folder opened or read since the last call.

@@ -3,6 +3,7 @@
 // moment instead of starting anything), against /bin/cp of the same file into
 // the same folder, started and waited for, in the same run. Prints the median
 // of each and their ratio.
+#include "bench/BenchSupport.h"
 #include "engine/mEncrypt.h"
 #include "engine/mOpenFiles.h"
 #include "platform/TempFolder.h"
@@ -22,21 +23,9 @@
 
 namespace {
 
-double now()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-class SilentPrompt : public platform::PromptService
-{
-public:
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::Ok;
-    }
-};
+using bench::median;
+using bench::now;
+using bench::SilentPrompt;
 
 // Every type opens with one viewer; starting it only notes the time.
 class TimingLauncher : public mOpenFiles::AppLauncher
@@ -62,22 +51,9 @@ public:
     QStringList lastArgv;
 };
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 bool runCp(const QByteArray& from, const QByteArray& to)
 {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execl("/bin/cp", "cp", from.constData(), to.constData(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+    return bench::runCommand({"/bin/cp", from, to}).ok;
 }
 
 } // namespace
