@@ -3,6 +3,8 @@
 // (the tree walked, the nodes rebuilt), against calling hide_folder /
 // hide_file (unhide_folder / unhide_file) directly on the same items in the
 // same order, in the same run. Prints the median of three rounds per pass.
+#include "BenchSupport.h"
+
 #include "browse/BrowsePane.h"
 #include "browse/mGetFolders.h"
 #include "engine/mEncrypt.h"
@@ -16,8 +18,6 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -32,17 +32,14 @@ constexpr int kFilesPerFolder = 10;
 constexpr qint64 kFileSize = 300 * 1024;
 
 // Answers Yes to the command's question; any other prompt is a fault.
-class BenchPrompt : public platform::PromptService
+class BenchPrompt : public bench::SilentPrompt
 {
 public:
-    int faults = 0;
     platform::PromptAnswer ask(const platform::PromptRequest& r) override
     {
         if (r.buttons == platform::PromptButtons::YesNo)
             return platform::PromptAnswer::Yes;
-        ++faults;
-        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::Ok;
+        return SilentPrompt::ask(r);
     }
 };
 
@@ -51,26 +48,15 @@ public:
 class ClockProgress : public mHide::BulkProgress
 {
 public:
-    void start(bool) override { m_start = now(); }
-    void step(qint64) override { m_late |= now() - m_start > 1.0; }
+    void start(bool) override { m_start = bench::now(); }
+    void step(qint64) override { m_late |= bench::now() - m_start > 1.0; }
     bool cancelled() const override { return false; }
     void finish() override {}
 
 private:
-    static double now()
-    {
-        using namespace std::chrono;
-        return duration<double>(steady_clock::now().time_since_epoch()).count();
-    }
     double m_start = 0;
     bool m_late = false;
 };
-
-double seconds()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
 
 // The items as created, so the reference needs no listing of its own.
 struct Folder
@@ -124,12 +110,6 @@ int reference(const QString& path, Folder& f, bool hiding, const mEncrypt::Conte
     return changed;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -155,14 +135,14 @@ int main(int argc, char* argv[])
         block[i] = static_cast<char>((i * 2654435761u) >> 13);
     std::vector<Folder> libraries;
     int serial = 0;
-    const double madeAt = seconds();
+    const double madeAt = bench::now();
     for (int l = 1; l <= kLibraries; ++l) {
         const QString path = root + QStringLiteral("/Library %1").arg(l);
         libraries.push_back(makeTree(path, 0, block, serial));
         mLibraries::add_library_entry(store, QStringLiteral("Library %1").arg(l), path);
     }
     ::sync();
-    std::printf("test data written in %.1f s\n", seconds() - madeAt);
+    std::printf("test data written in %.1f s\n", bench::now() - madeAt);
 
     settings::Preferences prefs;
     prefs.encrypt_level = 3;
@@ -182,22 +162,22 @@ int main(int argc, char* argv[])
 
     auto command = [&](bool hiding) {
         pane.tree.selectNode(pane.tree.firstRoot());
-        const double t = seconds();
+        const double t = bench::now();
         const mHide::BulkResult r =
             hiding ? mHide::hide_selection(ctx) : mHide::unhide_selection(ctx);
-        const double took = seconds() - t;
-        if (r.changed != items || prompt.faults)
+        const double took = bench::now() - t;
+        if (r.changed != items || prompt.count)
             std::fprintf(stderr, "command changed %d of %d items\n", r.changed, items);
         return took;
     };
     auto direct = [&](bool hiding) {
-        const double t = seconds();
+        const double t = bench::now();
         int changed = 0;
         const auto libs = mLibraries::read_libraries(store);
         for (size_t l = 0; l < libraries.size(); ++l)
             changed += reference(libs[l].path, libraries[l], hiding, enc);
-        const double took = seconds() - t;
-        if (changed != items || prompt.faults)
+        const double took = bench::now() - t;
+        if (changed != items || prompt.count)
             std::fprintf(stderr, "reference changed %d of %d items\n", changed, items);
         return took;
     };
@@ -214,12 +194,12 @@ int main(int argc, char* argv[])
                 .push_back(commandNow ? command(false) : direct(false));
         }
     }
-    const double ch = median(cmdHide), cu = median(cmdUnhide);
-    const double rh = median(refHide), ru = median(refUnhide);
+    const double ch = bench::median(cmdHide), cu = bench::median(cmdUnhide);
+    const double rh = bench::median(refHide), ru = bench::median(refUnhide);
     std::printf("  hide:   command %.2f s, direct %.2f s, ratio %.3f\n", ch, rh, ch / rh);
     std::printf("  unhide: command %.2f s, direct %.2f s, ratio %.3f\n", cu, ru, cu / ru);
     std::printf("  both:   command %.2f s, direct %.2f s, ratio %.3f (target 1.25)\n", ch + cu,
                 rh + ru, (ch + cu) / (rh + ru));
     std::printf("  tree after the command: %d nodes\n", pane.tree.nodeCount());
-    return prompt.faults == 0 && (ch + cu) / (rh + ru) <= 1.25 ? 0 : 1;
+    return prompt.count == 0 && (ch + cu) / (rh + ru) <= 1.25 ? 0 : 1;
 }
