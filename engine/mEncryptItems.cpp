@@ -196,10 +196,11 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
                                           .arg(verb, hide ? QStringLiteral("encrypted")
                                                           : QStringLiteral("decrypted"));
     // The rename below never replaces anything, so it is the clash test that
-    // counts. Asking first as well is kept where it spares work: before the
-    // content of the file is touched, and before the in-use refusal, so that
-    // the two refusals come in their usual order. A name-only change skips it.
-    if ((level >= 2 || state == Exclusive::InUse) && name_exists(parent, newName)) {
+    // counts. Asking first as well is kept where it spares real work (before a
+    // level-3 inversion) and before the in-use refusal, so that the two
+    // refusals come in their usual order. Elsewhere a clash found by the
+    // rename undoes at most one byte.
+    if ((level == 3 || state == Exclusive::InUse) && name_exists(parent, newName)) {
         ctx.prompt.message(clash, title);
         return QString();
     }
