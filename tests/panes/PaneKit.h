@@ -1,0 +1,97 @@
+#pragma once
+
+// Driving the browser windows the way a user does: clicking nodes and items
+// at the places the views show them, pressing keys, dragging bars.
+
+#include "mainwindow/MainWorld.h"
+#include "panes/fExplorer.h"
+#include "panes/fLibraries.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QTreeView>
+
+inline QAction* findAction(fMain& main, const char* name)
+{
+    auto* a = main.findChild<QAction*>(QLatin1String(name));
+    if (!a)
+        qWarning("no action %s", name);
+    return a;
+}
+
+// Clicks the tree node with that key (opening the nodes above it first, as a
+// user would to reach it). False when the tree has no such node.
+inline bool clickNode(panes::UiBrowserWindow* window, const QString& key,
+                      Qt::MouseButton button = Qt::LeftButton)
+{
+    browse::FolderTreeModel& tree = window->pane().tree;
+    const browse::TreeNode* node = tree.nodeByKey(key);
+    if (!node)
+        return false;
+    QTreeView* view = window->treeView();
+    const QModelIndex index = tree.indexOf(node);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), button, {}, view->visualRect(index).center());
+    return true;
+}
+
+// Clicks the listing's row with that name (the shown text).
+inline bool clickItem(panes::UiBrowserWindow* window, const QString& text,
+                      Qt::KeyboardModifiers modifiers = {})
+{
+    browse::FolderListModel& list = window->pane().list;
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.item(row).text != text)
+            continue;
+        QTreeView* view = window->listView();
+        const QModelIndex index = list.index(row, 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
+                          view->visualRect(index).center());
+        return true;
+    }
+    return false;
+}
+
+inline QStringList shownNames(panes::UiBrowserWindow* window)
+{
+    QStringList names;
+    for (const browse::ListItem& item : window->pane().list.items())
+        names << item.text;
+    return names;
+}
+
+// A main window whose browser windows have taken their tiled places, with
+// the start-up splash gone and the keyboard focus in the main window.
+inline std::unique_ptr<fMain> loadSettled(MainWorld& w)
+{
+    auto main = w.loadMain();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("fAbout"))
+            top->close();
+    main->activateWindow();
+    if (!QTest::qWaitForWindowActive(main.get()))
+        qWarning("the main window did not become active");
+    if (fLibraries* lib = main->librariesWindow())
+        if (!QTest::qWaitFor([&] { return lib->previewBox()->width() > 0; }))
+            qWarning("the Libraries window did not take its tiled size");
+    return main;
+}
+
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at,
+                      Qt::MouseButton button = Qt::NoButton, Qt::MouseButtons held = Qt::NoButton)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// Drags a splitter bar: pressed at its left edge, moved by dx pixels, released.
+inline void dragBar(QWidget* bar, int dx)
+{
+    const QPoint start(0, bar->height() / 2);
+    sendMouse(bar, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseMove, start + QPoint(dx, 0), Qt::NoButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseButtonRelease, start + QPoint(dx, 0), Qt::LeftButton);
+}

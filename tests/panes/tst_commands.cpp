@@ -1,0 +1,329 @@
+// Which commands the toolbar and the menus offer for the focused pane, and
+// the commands that work on the panes: Select All, Invert Selection,
+// Refresh, and what happens while the focused pane's window is closed.
+#include "panes/PaneKit.h"
+
+#include "engine/mEncrypt.h"
+#include "mainwindow/CommandRules.h"
+
+#include <QMenu>
+
+using mainwindow::Command;
+using mainwindow::MenuRules;
+using mainwindow::PaneFacts;
+using mainwindow::ToolbarRules;
+
+namespace {
+
+// Buttons 1 to 9 as a row of letters, "-" for off: L F H U X C V D R.
+QString shown(const ToolbarRules& r)
+{
+    const bool on[] = {r.newLibrary, r.newFolder, r.hide, r.unhide, r.cut,
+                       r.copy,       r.paste,     r.del,  r.refresh};
+    const QString letters = QStringLiteral("LFHUXCVDR");
+    QString out;
+    for (int i = 0; i < 9; ++i)
+        out += on[i] ? letters[i] : QLatin1Char('-');
+    return out;
+}
+
+// Open, Rename, Find, Find Next, Select All, Invert, Rename Selection.
+QString shown(const MenuRules& m)
+{
+    const bool on[] = {m.open,      m.rename,          m.find,           m.findNext,
+                       m.selectAll, m.invertSelection, m.renameSelection};
+    const QString letters = QStringLiteral("ORFNAIS");
+    QString out;
+    for (int i = 0; i < 7; ++i)
+        out += on[i] ? letters[i] : QLatin1Char('-');
+    return out;
+}
+
+void openAndClose(fMain& main, const char* menuName)
+{
+    auto* menu = main.findChild<QMenu*>(QLatin1String(menuName));
+    menu->popup(main.mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(menu->isVisible());
+    menu->close();
+    // The offscreen platform leaves the keyboard with the closed menu.
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+}
+
+} // namespace
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateTempDir> m_tmp;
+
+    // The default Library holding a plain and a hidden file and a folder,
+    // listed in the Libraries window.
+    static std::unique_ptr<fMain> loadListed(MainWorld& w, QString* lib = nullptr)
+    {
+        const QString path = w.world.path(QStringLiteral("Pictures"));
+        w.world.file(QStringLiteral("Pictures/plain.jpg"));
+        w.world.file(QStringLiteral("Pictures/") + mEncrypt::make_hidden_name("hidden.jpg", 1));
+        w.world.folder(QStringLiteral("Pictures/Trips"));
+        w.set("Behavior", "last_path", path);
+        if (lib)
+            *lib = path;
+        return loadSettled(w);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_tmp = std::make_unique<PrivateTempDir>();
+        QVERIFY(m_tmp->isValid());
+    }
+
+    void toolbarRules_data()
+    {
+        QTest::addColumn<PaneFacts>("facts");
+        QTest::addColumn<QString>("buttons");
+        auto facts = [](short pane, const char* kind, int selected = 0, bool hidden = false,
+                        bool plain = false, bool buffered = false) {
+            PaneFacts f;
+            f.pane = pane;
+            f.kind = QLatin1String(kind);
+            f.selected = selected;
+            f.selectedHidden = hidden;
+            f.selectedPlain = plain;
+            f.buffered = buffered;
+            f.browserOpen = pane != 0;
+            return f;
+        };
+        QTest::newRow("no pane") << facts(0, "") << "---------";
+        QTest::newRow("Libraries root")
+            << facts(1, "mylibraries", 0, false, false, true) << "L-HU----R";
+        QTest::newRow("Library node, buffered")
+            << facts(1, "library", 0, false, false, true) << "LFHU--VDR";
+        QTest::newRow("folder node") << facts(1, "folder") << "LFHUXC-DR";
+        QTest::newRow("bin node, buffered")
+            << facts(1, "trash", 0, false, false, true) << "L-HU----R";
+        QTest::newRow("list, nothing selected") << facts(2, "folder") << "LF------R";
+        QTest::newRow("list, hidden and plain") << facts(2, "folder", 2, true, true) << "LFHUXC-DR";
+        QTest::newRow("list, hidden only") << facts(2, "library", 1, true, false) << "LF-UXC-DR";
+        QTest::newRow("list in the bin") << facts(2, "trash", 1, false, true, true) << "L-H-XC-DR";
+        QTest::newRow("Explorer root")
+            << facts(3, "mylibraries", 0, false, false, true) << "--------R";
+        QTest::newRow("CD, buffered") << facts(3, "cd", 0, false, false, true) << "--------R";
+        QTest::newRow("fixed drive, buffered")
+            << facts(3, "drive", 0, false, false, true) << "-F----V-R";
+        QTest::newRow("Explorer folder") << facts(3, "folder") << "-F--XC-DR";
+        QTest::newRow("Explorer list, hidden selected")
+            << facts(4, "desktop", 1, true, false) << "-F--XC-DR";
+        QTest::newRow("Explorer list, nothing") << facts(4, "drive") << "-F------R";
+    }
+    void toolbarRules()
+    {
+        QFETCH(PaneFacts, facts);
+        QFETCH(QString, buttons);
+        QCOMPARE(shown(mainwindow::toolbar_rules(facts)), buttons);
+    }
+
+    void menuRules_data()
+    {
+        QTest::addColumn<short>("pane");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<bool>("searchText");
+        QTest::addColumn<QString>("entries");
+        QTest::newRow("no pane") << short(0) << "" << 5 << 0 << true << "-------";
+        QTest::newRow("Library node") << short(1) << "library" << 0 << 0 << true << "-R-----";
+        QTest::newRow("bin node, list has items")
+            << short(1) << "trash" << 3 << 0 << false << "--F-A--";
+        QTest::newRow("list, no search text")
+            << short(2) << "folder" << 3 << 1 << false << "ORF-AIS";
+        QTest::newRow("list, search text") << short(2) << "folder" << 3 << 0 << true << "ORFNAI-";
+        QTest::newRow("Explorer folder node")
+            << short(3) << "folder" << 0 << 0 << false << "-R-----";
+        QTest::newRow("Explorer drive node") << short(3) << "drive" << 2 << 0 << true << "--FNA--";
+        QTest::newRow("Explorer list") << short(4) << "drive" << 2 << 1 << false << "ORF-AI-";
+    }
+    void menuRules()
+    {
+        QFETCH(short, pane);
+        QFETCH(QString, kind);
+        QFETCH(int, items);
+        QFETCH(int, selected);
+        QFETCH(bool, searchText);
+        QFETCH(QString, entries);
+        PaneFacts f;
+        f.pane = pane;
+        f.kind = kind;
+        f.listItems = items;
+        f.selected = selected;
+        f.searchText = searchText;
+        f.browserOpen = f.librariesOpen = true;
+        QCOMPARE(shown(mainwindow::menu_rules(f)), entries);
+    }
+
+    // A hidden and a plain item chosen: both Hide and Unhide apply, and
+    // their entries come on as soon as the commands have handlers.
+    void hiddenAndPlainSelected()
+    {
+        MainWorld w;
+        auto main = loadListed(w);
+        fLibraries* window = main->librariesWindow();
+        QVERIFY(clickItem(window, QStringLiteral("hidden.jpg")));
+        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LF-UXC-DR"));
+        QVERIFY(clickItem(window, QStringLiteral("plain.jpg"), Qt::ControlModifier));
+        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LFHUXC-DR"));
+        QVERIFY(!findAction(*main, "tb_hide")->isEnabled()); // no handler yet
+
+        main->setCommandHandler(Command::Hide, [] {});
+        main->setCommandHandler(Command::Unhide, [] {});
+        QVERIFY(findAction(*main, "tb_hide")->isEnabled());
+        QVERIFY(findAction(*main, "tb_unhide")->isEnabled());
+        openAndClose(*main, "menu_file");
+        QVERIFY(findAction(*main, "menu_file_hide")->isEnabled());
+        QVERIFY(findAction(*main, "menu_file_unhide")->isEnabled());
+
+        // Clicking empty space leaves nothing chosen.
+        QTreeView* view = window->listView();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          QPoint(5, view->viewport()->height() - 3));
+        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LF------R"));
+        QVERIFY(!findAction(*main, "tb_hide")->isEnabled());
+    }
+
+    void treeNodeKinds_data()
+    {
+        QTest::addColumn<bool>("explorer");
+        QTest::addColumn<QString>("node"); // "bin", "cd", "drive"
+        QTest::addColumn<QString>("buttons");
+        QTest::newRow("the bin") << false << "bin"
+                                 << "L-HU----R";
+        QTest::newRow("a CD") << true << "cd"
+                              << "--------R";
+        QTest::newRow("a fixed drive") << true << "drive"
+                                       << "-F----V-R";
+    }
+    void treeNodeKinds()
+    {
+        QFETCH(bool, explorer);
+        QFETCH(QString, node);
+        QFETCH(QString, buttons);
+        MainWorld w;
+        const QString cd = w.world.folder(QStringLiteral("cdrom"));
+        w.drives.push_back(
+            platform::Drive{cd + '/', cd, QString(), platform::DriveType::CdRom, false, 0});
+        auto main = loadSettled(w);
+        main->state().edit_buffer = QStringList{w.world.path(QStringLiteral("x.jpg"))};
+        main->state().edit_buffer_size = 1;
+        panes::UiBrowserWindow* window =
+            explorer ? static_cast<panes::UiBrowserWindow*>(main->explorerWindow())
+                     : main->librariesWindow();
+        const QString key = node == QLatin1String("bin")  ? w.folders.binFolder
+                            : node == QLatin1String("cd") ? cd + '/'
+                                                          : w.drives.front().key;
+        QVERIFY(clickNode(window, key));
+        QCOMPARE(window->pane().tree.selectedKey(), key);
+        QCOMPARE(shown(main->toolbarRules()), buttons);
+    }
+
+    // The menus are brought up to date when they open and before their
+    // shortcut keys act, not only when the toolbar is.
+    void menusFollowTheListing()
+    {
+        MainWorld w;
+        QString lib;
+        auto main = loadListed(w, &lib);
+        fLibraries* window = main->librariesWindow();
+        const QString trips = lib + QStringLiteral("/Trips");
+        auto* selectAll = findAction(*main, "menu_edit_select_all");
+        // From an empty folder to a full one: the toolbar is updated at the
+        // click, while the listing is still empty.
+        QVERIFY(clickNode(window, trips));
+        QTRY_COMPARE(window->pane().list.tag(), trips);
+        QVERIFY(clickNode(window, lib));
+        QTRY_COMPARE(window->pane().list.count(), 3);
+        QVERIFY(!selectAll->isEnabled());
+
+        openAndClose(*main, "menu_edit");
+        QVERIFY(selectAll->isEnabled());
+        QVERIFY(!main->menuRules().findNext); // no search text
+        main->state().strA = QStringLiteral("plain");
+        openAndClose(*main, "menu_edit");
+        QVERIFY(main->menuRules().findNext);
+        main->state().strA.clear();
+
+        QVERIFY(clickNode(window, trips));
+        QTRY_COMPARE(window->pane().list.tag(), trips);
+        QVERIFY(clickNode(window, lib));
+        QTRY_COMPARE(window->pane().list.count(), 3);
+        QVERIFY(!selectAll->isEnabled());
+        // Ctrl+A from the tree, with the entry still off from the click.
+        QTest::keyClick(window->treeView(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(window->pane().list.selectedKeys().size(), 3);
+        QCOMPARE(main->state().object_focus, short(mainwindow::kLibrariesList));
+    }
+
+    void selectAllAndInvert()
+    {
+        MainWorld w;
+        auto main = loadListed(w);
+        fLibraries* window = main->librariesWindow();
+        browse::FolderListModel& list = window->pane().list;
+        QVERIFY(clickItem(window, QStringLiteral("plain.jpg")));
+        QTest::keyClick(window->listView(), Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(list.selectedKeys().size(), 2);
+        QVERIFY(!list.selectedKeys().contains(
+            list.item(list.rowOfKey(w.world.path(QStringLiteral("Pictures/plain.jpg")))).key));
+        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LFHUXC-DR"));
+
+        QTest::keyClick(window->listView(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(list.selectedKeys().size(), 3);
+        QTest::keyClick(window->listView(), Qt::Key_I, Qt::ControlModifier);
+        QVERIFY(list.selectedKeys().isEmpty());
+        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LF------R"));
+    }
+
+    void refreshRebuildsTheFocusedWindow()
+    {
+        MainWorld w;
+        QString lib;
+        auto main = loadListed(w, &lib);
+        fLibraries* window = main->librariesWindow();
+        window->treeView()->setFocus();
+        QTRY_COMPARE(main->state().object_focus, short(mainwindow::kLibrariesTree));
+        w.world.folder(QStringLiteral("Pictures/Later"));
+        w.world.file(QStringLiteral("Pictures/later.jpg"));
+        QTest::keyClick(window->treeView(), Qt::Key_F5);
+        QVERIFY(window->pane().tree.nodeByKey(lib + QStringLiteral("/Later")));
+        QCOMPARE(window->pane().tree.selectedKey(), lib);
+        QCOMPARE(shownNames(window),
+                 (QStringList{"Later", "Trips", "hidden.jpg", "later.jpg", "plain.jpg"}));
+    }
+
+    // The Libraries list had the focus when its window closed: nothing is
+    // offered for it, and no command reopens the window.
+    void focusedWindowClosed()
+    {
+        MainWorld w;
+        auto main = loadListed(w);
+        QVERIFY(clickItem(main->librariesWindow(), QStringLiteral("plain.jpg")));
+        QCOMPARE(main->state().object_focus, short(mainwindow::kLibrariesList));
+        findAction(*main, "menu_view_libraries")->trigger();
+        QVERIFY(!main->librariesWindow());
+        main->state().object_focus = mainwindow::kLibrariesList; // kept from before
+
+        main->enable_toolbar();
+        for (const char* menu : {"menu_file", "menu_edit", "menu_tools"})
+            openAndClose(*main, menu);
+        QVERIFY(!main->librariesWindow());
+        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("--------R"));
+        QCOMPARE(shown(main->menuRules()), QStringLiteral("-------"));
+        QVERIFY(!findAction(*main, "menu_edit_select_all")->isEnabled());
+        QVERIFY(!findAction(*main, "menu_tools_slide_show")->isEnabled());
+        findAction(*main, "menu_view_refresh")->trigger();
+        QVERIFY(!main->librariesWindow());
+    }
+};
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"

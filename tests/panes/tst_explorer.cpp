@@ -1,0 +1,163 @@
+// The Explorer window and the splitter bars of both windows: "My Computer"
+// loaded one level ahead, collapsing, and dragging the bars within their
+// limits.
+#include "panes/PaneKit.h"
+
+#include <QDir>
+
+namespace {
+
+// Resizes a browser window so that the layout rules see it this wide.
+bool setWidthTwips(panes::UiBrowserWindow* window, int twips)
+{
+    const int inner = (twips - int(panes::kFrameWidth)) / 15;
+    QWidget* frame = window->parentWidget();
+    frame->resize(frame->width() - window->width() + inner, frame->height());
+    return QTest::qWaitFor([&] { return window->widthTwips() == twips; });
+}
+
+QModelIndex indexOfKey(panes::UiBrowserWindow* window, const QString& key)
+{
+    auto& tree = window->pane().tree;
+    return tree.indexOf(tree.nodeByKey(key));
+}
+
+void clickExpander(QTreeView* view, const QModelIndex& index)
+{
+    const QRect item = view->visualRect(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(item.left() - view->indentation() / 2, item.center().y()));
+}
+
+} // namespace
+
+class TestExplorer : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateTempDir> m_tmp;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_tmp = std::make_unique<PrivateTempDir>();
+        QVERIFY(m_tmp->isValid());
+    }
+
+    void loadShowsMyComputerOpen()
+    {
+        MainWorld w;
+        w.world.folder(QStringLiteral("Desktop/A"));
+        auto main = loadSettled(w);
+        fExplorer* window = main->explorerWindow();
+        const browse::TreeNode* root = window->pane().tree.firstRoot();
+        QCOMPARE(root->text, QStringLiteral("My Computer"));
+        QVERIFY(window->treeView()->isExpanded(window->pane().tree.indexOf(root)));
+        QCOMPARE(root->children.size(), size_t(3));
+        QCOMPARE(root->children[0]->text, QStringLiteral("Desktop"));
+        QCOMPARE(root->children[1]->text, QStringLiteral("My Documents"));
+        QCOMPARE(root->children[2]->text, QStringLiteral("Data (") + w.world.path("disk") + ')');
+        // One level ahead: Desktop shows that it has a subfolder.
+        QVERIFY(window->treeView()->model()->hasChildren(indexOfKey(window, w.desktop)));
+        QCOMPARE(window->pane().list.tag(), QString());
+        QCOMPARE(window->pane().list.count(), 0);
+    }
+
+    void secondExpansionKeepsWhatWasLoaded()
+    {
+        MainWorld w;
+        w.world.folder(QStringLiteral("Desktop/A/B/C"));
+        auto main = loadSettled(w);
+        fExplorer* window = main->explorerWindow();
+        QTreeView* view = window->treeView();
+        const QString a = w.desktop + QStringLiteral("/A");
+        clickExpander(view, indexOfKey(window, w.desktop));
+        clickExpander(view, indexOfKey(window, a));
+        const browse::TreeNode* c = window->pane().tree.nodeByKey(a + QStringLiteral("/B/C"));
+        QVERIFY(c); // loaded a level ahead of A's children
+
+        clickExpander(view, indexOfKey(window, a));
+        QVERIFY(!view->isExpanded(indexOfKey(window, a)));
+        QVERIFY(QDir().mkpath(a + QStringLiteral("/B/C2")));
+        clickExpander(view, indexOfKey(window, a));
+        QVERIFY(view->isExpanded(indexOfKey(window, a)));
+        QCOMPARE(window->pane().tree.nodeByKey(a + QStringLiteral("/B/C")), c);
+        QVERIFY(!window->pane().tree.nodeByKey(a + QStringLiteral("/B/C2")));
+    }
+
+    // Closing a node above the listed folder chooses the closed node and
+    // lists it; closing "My Computer" empties the listing.
+    void collapsingChoosesTheClosedNode()
+    {
+        MainWorld w;
+        w.world.folder(QStringLiteral("Desktop/A/B"));
+        w.world.file(QStringLiteral("Desktop/top.txt"));
+        auto main = loadSettled(w);
+        fExplorer* window = main->explorerWindow();
+        const QString a = w.desktop + QStringLiteral("/A");
+        QVERIFY(clickNode(window, a));
+        QTRY_COMPARE(window->pane().list.tag(), a);
+
+        clickExpander(window->treeView(), indexOfKey(window, w.desktop));
+        QCOMPARE(window->pane().tree.selectedKey(), w.desktop);
+        QTRY_COMPARE(window->pane().list.tag(), w.desktop);
+        QCOMPARE(shownNames(window), (QStringList{"A", "top.txt"}));
+
+        clickExpander(window->treeView(), indexOfKey(window, QStringLiteral("mycomputer")));
+        QCOMPARE(window->pane().list.count(), 0);
+        QCOMPARE(window->pane().list.tag(), QString());
+    }
+
+    void closingKeepsTheBar()
+    {
+        MainWorld w;
+        auto main = loadSettled(w);
+        dragBar(main->explorerWindow()->findChild<QWidget*>(QStringLiteral("vert_bar_3")), 10);
+        findAction(*main, "menu_view_explorer")->trigger();
+        QVERIFY(!main->explorerWindow());
+        QCOMPARE(w.get("Appearance", "vert_bar_3"), QStringLiteral("2650"));
+        findAction(*main, "menu_view_explorer")->trigger();
+        QCOMPARE(main->explorerWindow()->layoutTwips().bar.left, 2650.0);
+    }
+
+    void splitterLimits_data()
+    {
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<int>("widthTwips");
+        QTest::addColumn<int>("dragPixels");
+        QTest::addColumn<double>("left");
+        // Too narrow for both limits: the lower one wins.
+        QTest::newRow("Explorer, 3900 twips") << "vert_bar_3" << 3900 << 10 << 2000.0;
+        QTest::newRow("Explorer, follows") << "vert_bar_3" << 9000 << 20 << 2800.0;
+        QTest::newRow("Explorer, right limit") << "vert_bar_3" << 9000 << 400 << 7000.0;
+        QTest::newRow("Explorer, left limit") << "vert_bar_3" << 9000 << -100 << 2000.0;
+        QTest::newRow("Libraries 1, before bar 2") << "vert_bar_1" << 13500 << 600 << 8440.0;
+        QTest::newRow("Libraries 2, after the listing") << "vert_bar_2" << 13500 << -600 << 4545.0;
+        QTest::newRow("Libraries 2, before the edge") << "vert_bar_2" << 13500 << 200 << 12000.0;
+    }
+    void splitterLimits()
+    {
+        QFETCH(QString, bar);
+        QFETCH(int, widthTwips);
+        QFETCH(int, dragPixels);
+        QFETCH(double, left);
+        MainWorld w;
+        auto main = loadSettled(w);
+        panes::UiBrowserWindow* window =
+            bar == QLatin1String("vert_bar_3")
+                ? static_cast<panes::UiBrowserWindow*>(main->explorerWindow())
+                : main->librariesWindow();
+        QVERIFY(setWidthTwips(window, widthTwips));
+        auto* handle = window->findChild<QWidget*>(bar);
+        dragBar(handle, dragPixels);
+        QCOMPARE(handle->x(), qRound(left / 15));
+        // The panes beside it follow: the listing starts right after the bar.
+        QCOMPARE(window->listView()->x(),
+                 bar == QLatin1String("vert_bar_2") ? 170 : qRound((left + 45) / 15));
+        if (bar != QLatin1String("vert_bar_2"))
+            QCOMPARE(window->treeView()->width(), handle->x());
+    }
+};
+
+QTEST_MAIN(TestExplorer)
+#include "tst_explorer.moc"
