@@ -11,6 +11,7 @@
 #include "panes/UiSplitterBar.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -22,9 +23,10 @@ namespace {
 constexpr int kDelayMs = 60;     // listing after the last node chosen
 constexpr int kItemDelayMs = 50; // totals after the last item chosen
 
-// Column widths for a listing whose layout was never saved: wide enough
-// for a long name, a big size, a type name and a date.
-constexpr double kDefaultColumnTwips[4] = {3300, 1200, 2700, 1800};
+// Column widths for a listing whose layout was never saved: a long name, a
+// big size, a type name and a date, together as wide as the listing between
+// the bars at their first places.
+constexpr double kDefaultColumnTwips[4] = {2700, 1050, 2250, 1800};
 
 QTimer* makeTimer(QObject* owner, const QString& name, int ms)
 {
@@ -45,6 +47,10 @@ UiBrowserWindow::UiBrowserWindow(fMain& main, bool libraries, const QString& ite
     m_tree = new UiPaneView(UiPaneView::Tree, QStringLiteral("TreeView"), this);
     m_list = new UiPaneView(UiPaneView::List, QStringLiteral("ListView"), this);
     browse::showTree(m_tree, m_pane.tree, m_ctx);
+    // A deep folder or a long drive name scrolls sideways rather than being
+    // cut short.
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     browse::showList(m_list, m_pane.list);
     for (int k = 0; k < 4; ++k)
         m_list->setColumnWidth(k, qRound(kDefaultColumnTwips[k] / kTwipsPerPixel));

@@ -140,6 +140,28 @@ private Q_SLOTS:
         QCOMPARE(list.listingSerial(), before + 1);
     }
 
+    // Holding the arrow key through the tree lists only where it stops.
+    void arrowKeysListWhereTheyStop()
+    {
+        MainWorld w;
+        const QString lib = fillPictures(w);
+        w.world.folder(QStringLiteral("Pictures/Trips/2021"));
+        auto main = loadSettled(w);
+        fLibraries* window = main->librariesWindow();
+        browse::FolderListModel& list = window->pane().list;
+        const QString trips = lib + QStringLiteral("/Trips");
+        QVERIFY(clickNode(window, trips));
+        QTRY_COMPARE(list.tag(), trips);
+        window->treeView()->expand(
+            window->pane().tree.indexOf(window->pane().tree.nodeByKey(trips)));
+        const quint64 before = list.listingSerial();
+        QTest::keyClick(window->treeView(), Qt::Key_Down); // 2020
+        QTest::keyClick(window->treeView(), Qt::Key_Down); // 2021
+        QCOMPARE(list.count(), 0);
+        QTRY_COMPARE(list.tag(), trips + QStringLiteral("/2021"));
+        QCOMPARE(list.listingSerial(), before + 1);
+    }
+
     void rootEmptiesTheList()
     {
         MainWorld w;
