@@ -141,4 +141,6 @@ void fMain::menu_file_new_library_Click()
     QPointer<fAddLibrary> dialog = new fAddLibrary(*this, this);
     dialog->exec();
     delete dialog;
+    // A new Library may now be the chosen node.
+    enable_toolbar();
 }
