@@ -44,6 +44,7 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     buildToolbar();
     buildStatusBar();
     registerBuiltInCommands();
+    registerFileCommands();
 
     connect(&m_state.idle, &mainwindow::IdleCount::timedOut, this, &QWidget::close);
     enable_toolbar();

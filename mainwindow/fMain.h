@@ -107,6 +107,11 @@ public:
 
     // New Library: the new-library dialog, modal.
     void menu_file_new_library_Click();
+    // Open: the focused list's files, and its first selected folder entered.
+    void menu_file_open_Click();
+    // Hide and Unhide: the focused Libraries pane's node or selection.
+    void menu_file_hide_Click();
+    void menu_file_unhide_Click();
 
 Q_SIGNALS:
     // The cut/copy buffer was emptied while it held items; after a cut (op 1)
@@ -122,6 +127,8 @@ protected:
     QMenu* createPopupMenu() override { return nullptr; }
 
 private:
+    void registerFileCommands();
+    void runHideCommand(bool hide);
     // Layout (fMainMenus.cpp).
     void buildMenus();
     void buildToolbar();

@@ -173,17 +173,12 @@ private Q_SLOTS:
             main->state().object_focus = pane;
             main->enable_toolbar();
             for (const char* name : {"tb_new_folder",
-                                     "tb_hide",
-                                     "tb_unhide",
                                      "tb_cut",
                                      "tb_copy",
                                      "tb_paste",
                                      "tb_delete",
                                      "tb_options",
-                                     "menu_file_open",
                                      "menu_file_new_folder",
-                                     "menu_file_hide",
-                                     "menu_file_unhide",
                                      "menu_file_rename",
                                      "menu_edit_cut",
                                      "menu_edit_paste",
