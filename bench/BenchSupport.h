@@ -2,7 +2,11 @@
 
 // What every benchmark needs: a clock, medians, a prompt that must stay
 // silent, and running a reference command the way a shell would, timed.
+#include "engine/mEncrypt.h"
 #include "platform/Prompt.h"
+
+#include <QFile>
+#include <QString>
 
 #include <QByteArray>
 #include <QList>
@@ -14,6 +18,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -39,13 +44,20 @@ inline double median(std::vector<double> v)
 class SilentPrompt : public platform::PromptService
 {
 public:
+    explicit SilentPrompt(platform::PromptAnswer answer = platform::PromptAnswer::Ok)
+        : m_answer(answer)
+    {
+    }
     int count = 0;
     platform::PromptAnswer ask(const platform::PromptRequest& r) override
     {
         ++count;
         std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::Ok;
+        return m_answer;
     }
+
+private:
+    platform::PromptAnswer m_answer;
 };
 
 struct CommandRun
@@ -80,6 +92,30 @@ inline CommandRun runCommand(const QList<QByteArray>& argv)
     out.seconds = now() - t;
     posix_spawn_file_actions_destroy(&actions);
     return out;
+}
+
+// A folder of `files` empty (and some tiny) files with twenty kinds of
+// name, a quarter of them hidden at levels 1 to 3.
+inline void makeMixedFolder(const QString& dir, int files)
+{
+    static const char* exts[] = {"jpg",  "JPG", "jpeg", "png",    "gif", "bmp", "tif",
+                                 "webp", "mp4", "avi",  "mov",    "mkv", "wmv", "txt",
+                                 "pdf",  "doc", "zip",  "tar.gz", "ico", ""};
+    const int kinds = int(sizeof exts / sizeof exts[0]);
+    for (int i = 0; i < files; ++i) {
+        QString name = QStringLiteral("Picture %1").arg(i, 6, 10, QLatin1Char('0'));
+        if (*exts[i % kinds])
+            name += QLatin1Char('.') + QLatin1String(exts[i % kinds]);
+        if (i % 4 == 1)
+            name = mEncrypt::make_hidden_name(name, short(1 + i % 3));
+        const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + name);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            if (i % 7 == 0)
+                (void)!::write(fd, "some bytes", 10);
+            ::close(fd);
+        }
+    }
 }
 
 } // namespace bench

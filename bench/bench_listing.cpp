@@ -36,28 +36,6 @@ using bench::median;
 using bench::now;
 using bench::SilentPrompt;
 
-void makeFolder(const QString& dir, int files)
-{
-    static const char* exts[] = {"jpg",  "JPG", "jpeg", "png",    "gif", "bmp", "tif",
-                                 "webp", "mp4", "avi",  "mov",    "mkv", "wmv", "txt",
-                                 "pdf",  "doc", "zip",  "tar.gz", "ico", ""};
-    const int kinds = int(sizeof exts / sizeof exts[0]);
-    for (int i = 0; i < files; ++i) {
-        QString name = QStringLiteral("Picture %1").arg(i, 6, 10, QLatin1Char('0'));
-        if (*exts[i % kinds])
-            name += QLatin1Char('.') + QLatin1String(exts[i % kinds]);
-        if (i % 4 == 1)
-            name = mEncrypt::make_hidden_name(name, short(1 + i % 3));
-        const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + name);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            if (i % 7 == 0)
-                (void)!::write(fd, "some bytes", 10);
-            ::close(fd);
-        }
-    }
-}
-
 struct LsRun
 {
     double seconds = 0;
@@ -161,7 +139,7 @@ int main(int argc, char* argv[])
         return 1;
     const QString dir = tmp.filePath(QStringLiteral("folder"));
     QDir().mkpath(dir);
-    makeFolder(dir, files);
+    bench::makeMixedFolder(dir, files);
 
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (watch < 0 ||
@@ -216,7 +194,7 @@ int main(int argc, char* argv[])
     const int many = 100000;
     const QString big = tmp.filePath(QStringLiteral("big"));
     QDir().mkpath(big);
-    makeFolder(big, many);
+    bench::makeMixedFolder(big, many);
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--memory"), tmp.path(), big});

@@ -11,6 +11,7 @@
 //     20,000 items, then the totals of that selection, and a plain click on
 //     one item. The list must keep its items: no model reset, and the same
 //     item storage, through every change of selection.
+#include "bench/BenchSupport.h"
 #include "browse/mFileInfo.h"
 #include "browse/mGetFolders.h"
 #include "engine/mEncrypt.h"
@@ -36,30 +37,9 @@
 
 namespace {
 
-double now()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-class SilentPrompt : public platform::PromptService
-{
-public:
-    int count = 0;
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        ++count;
-        std::fprintf(stderr, "unexpected prompt: %s\n", qPrintable(r.text));
-        return platform::PromptAnswer::No;
-    }
-};
+using bench::median;
+using bench::now;
+using bench::SilentPrompt;
 
 class NoOpener : public mainwindow::DocumentOpener
 {
@@ -75,27 +55,6 @@ public:
     QList<mOpenFiles::AppInfo> allApps() override { return {}; }
     bool spawn(const QStringList&) override { return false; }
 };
-
-void makeFolder(const QString& dir, int files)
-{
-    static const char* exts[] = {"jpg", "JPG", "jpeg", "png", "gif", "bmp", "tif",
-                                 "mp4", "avi", "mov",  "mkv", "txt", "pdf", ""};
-    const int kinds = int(sizeof exts / sizeof exts[0]);
-    for (int i = 0; i < files; ++i) {
-        QString name = QStringLiteral("Picture %1").arg(i, 6, 10, QLatin1Char('0'));
-        if (*exts[i % kinds])
-            name += QLatin1Char('.') + QLatin1String(exts[i % kinds]);
-        if (i % 4 == 1)
-            name = mEncrypt::make_hidden_name(name, short(1 + i % 3));
-        const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + name);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            if (i % 7 == 0)
-                (void)!::write(fd, "some bytes", 10);
-            ::close(fd);
-        }
-    }
-}
 
 // Notes when the delay timer fires (before its handler runs) and when the
 // list's viewport has painted.
@@ -152,7 +111,7 @@ int main(int argc, char* argv[])
     const QString small = lib + QStringLiteral("/small");
     QDir().mkpath(big);
     QDir().mkpath(small);
-    makeFolder(big, files);
+    bench::makeMixedFolder(big, files);
 
     platform::DataFolders folders{tmp.path(), tmp.path(), tmp.filePath("Cloakwell.ini"),
                                   tmp.filePath("KZ Bin")};
@@ -167,7 +126,7 @@ int main(int argc, char* argv[])
           {"Libraries", "path_1", lib}})
         store.save_setting(QLatin1String(section), QLatin1String(name), value);
 
-    SilentPrompt prompt;
+    SilentPrompt prompt(platform::PromptAnswer::No);
     NoOpener opener;
     NoLauncher launcher;
     fMain main(mainwindow::Services{.folders = folders,
