@@ -3,7 +3,7 @@
 // (the tree walked, the nodes rebuilt), against calling hide_folder /
 // hide_file (unhide_folder / unhide_file) directly on the same items in the
 // same order, in the same run. Prints the median of three rounds per pass.
-#include "BenchSupport.h"
+#include "bench/HideCollection.h"
 
 #include "browse/BrowsePane.h"
 #include "browse/mGetFolders.h"
@@ -25,23 +25,7 @@
 
 namespace {
 
-constexpr int kLibraries = 2;
-constexpr int kTopFolders = 50; // per Library, each with kSubFolders subfolders
-constexpr int kSubFolders = 9;
-constexpr int kFilesPerFolder = 10;
-constexpr qint64 kFileSize = 300 * 1024;
-
-// Answers Yes to the command's question; any other prompt is a fault.
-class BenchPrompt : public bench::SilentPrompt
-{
-public:
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        if (r.buttons == platform::PromptButtons::YesNo)
-            return platform::PromptAnswer::Yes;
-        return SilentPrompt::ask(r);
-    }
-};
+using namespace bench;
 
 // Does what the progress window does on every item before it shows: a look
 // at the clock.
@@ -57,58 +41,6 @@ private:
     double m_start = 0;
     bool m_late = false;
 };
-
-// The items as created, so the reference needs no listing of its own.
-struct Folder
-{
-    QString name;
-    std::vector<Folder> subfolders;
-    std::vector<QString> files;
-};
-
-Folder makeTree(const QString& path, int depth, const QByteArray& block, int& serial)
-{
-    Folder f;
-    QDir().mkpath(path);
-    for (int i = 0; depth > 0 && i < kFilesPerFolder; ++i) {
-        const QString name = QStringLiteral("picture %1.jpg").arg(++serial);
-        QFile out(platform::joinPath(path, name));
-        if (!out.open(QIODevice::WriteOnly))
-            std::exit(1);
-        QByteArray bytes = block;
-        std::memcpy(bytes.data(), &serial, sizeof serial);
-        out.write(bytes);
-        f.files.push_back(name);
-    }
-    const int count = depth == 0 ? kTopFolders : depth == 1 ? kSubFolders : 0;
-    for (int i = 0; i < count; ++i) {
-        const QString name = QStringLiteral("Folder %1").arg(i + 1);
-        f.subfolders.push_back(makeTree(platform::joinPath(path, name), depth + 1, block, serial));
-        f.subfolders.back().name = name;
-    }
-    return f;
-}
-
-// The reference: the single-item operations, in the walk's order, on names
-// known in advance. Returns the items changed.
-int reference(const QString& path, Folder& f, bool hiding, const mEncrypt::Context& ctx)
-{
-    int changed = 0;
-    for (Folder& sub : f.subfolders) {
-        const QString at = platform::joinPath(path, sub.name);
-        const QString name =
-            hiding ? mEncrypt::hide_folder(at, ctx) : mEncrypt::unhide_folder(at, ctx);
-        changed += !name.isEmpty();
-        sub.name = name;
-        changed += reference(platform::joinPath(path, name), sub, hiding, ctx);
-    }
-    for (QString& file : f.files) {
-        const QString at = platform::joinPath(path, file);
-        file = hiding ? mEncrypt::hide_file(at, ctx) : mEncrypt::unhide_file(at, ctx);
-        changed += !file.isEmpty();
-    }
-    return changed;
-}
 
 } // namespace
 
@@ -147,7 +79,7 @@ int main(int argc, char* argv[])
     settings::Preferences prefs;
     prefs.encrypt_level = 3;
     prefs.encrypt_level_3_ext = QStringLiteral("jpg mpg");
-    BenchPrompt prompt;
+    bench::YesPrompt prompt;
     short focus = mainwindow::kLibrariesTree;
     const browse::IconList base = browse::makeIconImageList();
     browse::StagingList staging;

@@ -12,6 +12,7 @@
 //     one item. The list must keep its items: no model reset, and the same
 //     item storage, through every change of selection.
 #include "bench/BenchSupport.h"
+#include "bench/UiBenchServices.h"
 #include "browse/mFileInfo.h"
 #include "browse/mGetFolders.h"
 #include "engine/mEncrypt.h"
@@ -38,23 +39,10 @@
 namespace {
 
 using bench::median;
+using bench::NoLauncher;
+using bench::NoOpener;
 using bench::now;
 using bench::SilentPrompt;
-
-class NoOpener : public mainwindow::DocumentOpener
-{
-public:
-    bool openDocument(const QString&) override { return false; }
-};
-
-class NoLauncher : public mOpenFiles::AppLauncher
-{
-public:
-    std::optional<mOpenFiles::AppInfo> defaultAppFor(const QString&) override { return {}; }
-    QList<mOpenFiles::AppInfo> appsFor(const QString&) override { return {}; }
-    QList<mOpenFiles::AppInfo> allApps() override { return {}; }
-    bool spawn(const QStringList&) override { return false; }
-};
 
 // Notes when the delay timer fires (before its handler runs) and when the
 // list's viewport has painted.

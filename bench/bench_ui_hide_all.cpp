@@ -7,7 +7,8 @@
 // calling hide_folder / hide_file (unhide_folder / unhide_file) directly on
 // the same items in the walk's order, in the same run. Medians of
 // alternating rounds.
-#include "BenchSupport.h"
+#include "bench/HideCollection.h"
+#include "bench/UiBenchServices.h"
 
 #include "browse/TreeNode.h"
 #include "engine/mEncrypt.h"
@@ -33,42 +34,9 @@
 
 namespace {
 
-constexpr int kLibraries = 2;
-constexpr int kTopFolders = 50; // per Library, each with kSubFolders subfolders
-constexpr int kSubFolders = 9;
-constexpr int kFilesPerFolder = 10;
-constexpr qint64 kFileSize = 300 * 1024;
+using namespace bench;
+
 constexpr int kRounds = 5;
-
-// Yes to the command's question; any other prompt is a fault.
-class BenchPrompt : public bench::SilentPrompt
-{
-public:
-    int questions = 0;
-    platform::PromptAnswer ask(const platform::PromptRequest& r) override
-    {
-        if (r.buttons == platform::PromptButtons::YesNo) {
-            ++questions;
-            return platform::PromptAnswer::Yes;
-        }
-        return SilentPrompt::ask(r);
-    }
-};
-
-class NoOpener : public mainwindow::DocumentOpener
-{
-public:
-    bool openDocument(const QString&) override { return false; }
-};
-
-class NoLauncher : public mOpenFiles::AppLauncher
-{
-public:
-    std::optional<mOpenFiles::AppInfo> defaultAppFor(const QString&) override { return {}; }
-    QList<mOpenFiles::AppInfo> appsFor(const QString&) override { return {}; }
-    QList<mOpenFiles::AppInfo> allApps() override { return {}; }
-    bool spawn(const QStringList&) override { return false; }
-};
 
 // Counts the showings of the progress window: a walk of this size runs past
 // its one-second wait, so the window path pays for it too.
@@ -83,58 +51,6 @@ public:
         return false;
     }
 };
-
-// The items as created, so the reference needs no listing of its own.
-struct Folder
-{
-    QString name;
-    std::vector<Folder> subfolders;
-    std::vector<QString> files;
-};
-
-Folder makeTree(const QString& path, int depth, const QByteArray& block, int& serial)
-{
-    Folder f;
-    QDir().mkpath(path);
-    for (int i = 0; depth > 0 && i < kFilesPerFolder; ++i) {
-        const QString name = QStringLiteral("picture %1.jpg").arg(++serial);
-        QFile out(platform::joinPath(path, name));
-        if (!out.open(QIODevice::WriteOnly))
-            std::exit(1);
-        QByteArray bytes = block;
-        std::memcpy(bytes.data(), &serial, sizeof serial);
-        out.write(bytes);
-        f.files.push_back(name);
-    }
-    const int count = depth == 0 ? kTopFolders : depth == 1 ? kSubFolders : 0;
-    for (int i = 0; i < count; ++i) {
-        const QString name = QStringLiteral("Folder %1").arg(i + 1);
-        f.subfolders.push_back(makeTree(platform::joinPath(path, name), depth + 1, block, serial));
-        f.subfolders.back().name = name;
-    }
-    return f;
-}
-
-// The reference: the single-item operations, in the walk's order, on names
-// known in advance. Returns the items changed.
-int reference(const QString& path, Folder& f, bool hiding, const mEncrypt::Context& ctx)
-{
-    int changed = 0;
-    for (Folder& sub : f.subfolders) {
-        const QString at = platform::joinPath(path, sub.name);
-        const QString name =
-            hiding ? mEncrypt::hide_folder(at, ctx) : mEncrypt::unhide_folder(at, ctx);
-        changed += !name.isEmpty();
-        sub.name = name;
-        changed += reference(platform::joinPath(path, name), sub, hiding, ctx);
-    }
-    for (QString& file : f.files) {
-        const QString at = platform::joinPath(path, file);
-        file = hiding ? mEncrypt::hide_file(at, ctx) : mEncrypt::unhide_file(at, ctx);
-        changed += !file.isEmpty();
-    }
-    return changed;
-}
 
 // Items below the folder whose names are hidden names: how the command's
 // work is checked without asking it.
@@ -216,7 +132,7 @@ int main(int argc, char* argv[])
     ::sync();
     std::printf("test data written in %.1f s\n", bench::now() - madeAt);
 
-    BenchPrompt prompt;
+    YesPrompt prompt;
     NoOpener opener;
     NoLauncher launcher;
     fMain main(mainwindow::Services{.folders = folders,
