@@ -5,13 +5,17 @@
 // unhides the same items through the single-item operations directly.
 #include "bench/BenchSupport.h"
 #include "engine/mEncrypt.h"
+#include "libraries/mLibraries.h"
 #include "platform/Paths.h"
+#include "settings/mRegistry.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace bench {
@@ -87,6 +91,26 @@ inline int reference(const QString& path, Folder& f, bool hiding, const mEncrypt
         changed += !file.isEmpty();
     }
     return changed;
+}
+
+// Writes the Libraries "Library 1", "Library 2", ... below root, registers
+// them in the store and flushes everything to disk.
+inline std::vector<Folder> makeCollection(const QString& root, const settings::SettingsStore& store)
+{
+    QByteArray block(kFileSize, Qt::Uninitialized);
+    for (qint64 i = 0; i < kFileSize; ++i)
+        block[i] = static_cast<char>((i * 2654435761u) >> 13);
+    std::vector<Folder> libraries;
+    int serial = 0;
+    const double madeAt = now();
+    for (int l = 1; l <= kLibraries; ++l) {
+        const QString path = root + QStringLiteral("/Library %1").arg(l);
+        libraries.push_back(makeTree(path, 0, block, serial));
+        mLibraries::add_library_entry(store, QStringLiteral("Library %1").arg(l), path);
+    }
+    ::sync();
+    std::printf("test data written in %.1f s\n", now() - madeAt);
+    return libraries;
 }
 
 } // namespace bench

@@ -4,6 +4,10 @@
 // opened or started.
 #include "engine/AppLauncher.h"
 #include "mainwindow/DocumentOpener.h"
+#include "mainwindow/fMain.h"
+
+#include <QApplication>
+#include <QWidget>
 
 namespace bench {
 
@@ -20,6 +24,29 @@ public:
     QList<mOpenFiles::AppInfo> appsFor(const QString&) override { return {}; }
     QList<mOpenFiles::AppInfo> allApps() override { return {}; }
     bool spawn(const QStringList&) override { return false; }
+};
+
+// A loaded main window over the given data, with the splash closed, as a
+// login leaves it.
+struct BenchMain
+{
+    BenchMain(const platform::DataFolders& folders, const settings::SettingsStore& store,
+              platform::PromptService& prompt)
+        : main(mainwindow::Services{.folders = folders,
+                                    .store = store,
+                                    .prompt = prompt,
+                                    .opener = opener,
+                                    .launcher = launcher,
+                                    .end_process = [](int) {}})
+    {
+        main.MDIForm_Load();
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("fAbout"))
+                top->close();
+    }
+    NoOpener opener;
+    NoLauncher launcher;
+    fMain main;
 };
 
 } // namespace bench

@@ -62,19 +62,7 @@ int main(int argc, char* argv[])
     const platform::DataFolders folders{
         root + QStringLiteral("/program"), root + QStringLiteral("/program"),
         root + QStringLiteral("/Cloakwell.ini"), root + QStringLiteral("/program/KZ Bin")};
-    QByteArray block(kFileSize, Qt::Uninitialized);
-    for (qint64 i = 0; i < kFileSize; ++i)
-        block[i] = static_cast<char>((i * 2654435761u) >> 13);
-    std::vector<Folder> libraries;
-    int serial = 0;
-    const double madeAt = bench::now();
-    for (int l = 1; l <= kLibraries; ++l) {
-        const QString path = root + QStringLiteral("/Library %1").arg(l);
-        libraries.push_back(makeTree(path, 0, block, serial));
-        mLibraries::add_library_entry(store, QStringLiteral("Library %1").arg(l), path);
-    }
-    ::sync();
-    std::printf("test data written in %.1f s\n", bench::now() - madeAt);
+    std::vector<Folder> libraries = makeCollection(root, store);
 
     settings::Preferences prefs;
     prefs.encrypt_level = 3;

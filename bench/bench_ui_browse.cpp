@@ -39,8 +39,6 @@
 namespace {
 
 using bench::median;
-using bench::NoLauncher;
-using bench::NoOpener;
 using bench::now;
 using bench::SilentPrompt;
 
@@ -115,18 +113,8 @@ int main(int argc, char* argv[])
         store.save_setting(QLatin1String(section), QLatin1String(name), value);
 
     SilentPrompt prompt(platform::PromptAnswer::No);
-    NoOpener opener;
-    NoLauncher launcher;
-    fMain main(mainwindow::Services{.folders = folders,
-                                    .store = store,
-                                    .prompt = prompt,
-                                    .opener = opener,
-                                    .launcher = launcher,
-                                    .end_process = [](int) {}});
-    main.MDIForm_Load();
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->objectName() == QLatin1String("fAbout"))
-            top->close();
+    bench::BenchMain bench(folders, store, prompt);
+    fMain& main = bench.main;
     fLibraries* window = main.librariesWindow();
     QTreeView* view = window->listView();
     browse::FolderListModel& list = window->pane().list;

@@ -118,33 +118,11 @@ int main(int argc, char* argv[])
                                         {"Behavior", "encrypt_level_3_ext", "jpg mpg"}})
         store.save_setting(QLatin1String(section), QLatin1String(name), QLatin1String(value));
 
-    QByteArray block(kFileSize, Qt::Uninitialized);
-    for (qint64 i = 0; i < kFileSize; ++i)
-        block[i] = static_cast<char>((i * 2654435761u) >> 13);
-    std::vector<Folder> libraries;
-    int serial = 0;
-    const double madeAt = bench::now();
-    for (int l = 1; l <= kLibraries; ++l) {
-        const QString path = root + QStringLiteral("/Library %1").arg(l);
-        libraries.push_back(makeTree(path, 0, block, serial));
-        mLibraries::add_library_entry(store, QStringLiteral("Library %1").arg(l), path);
-    }
-    ::sync();
-    std::printf("test data written in %.1f s\n", bench::now() - madeAt);
+    std::vector<Folder> libraries = makeCollection(root, store);
 
     YesPrompt prompt;
-    NoOpener opener;
-    NoLauncher launcher;
-    fMain main(mainwindow::Services{.folders = folders,
-                                    .store = store,
-                                    .prompt = prompt,
-                                    .opener = opener,
-                                    .launcher = launcher,
-                                    .end_process = [](int) {}});
-    main.MDIForm_Load();
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->objectName() == QLatin1String("fAbout"))
-            top->close();
+    bench::BenchMain bench(folders, store, prompt);
+    fMain& main = bench.main;
     fLibraries* window = main.librariesWindow();
     if (!window) {
         std::fprintf(stderr, "the Libraries window did not open\n");
