@@ -9,7 +9,7 @@ mode=${1:-run}
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libglib2.0-dev adwaita-icon-theme hicolor-icon-theme xvfb xauth
-          shared-mime-info strace)
+          shared-mime-info fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
