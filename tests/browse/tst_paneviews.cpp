@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 using namespace browse;
+using namespace Qt::StringLiterals;
 
 // The views the windows put over the pane models: what the user does in them
 // reaches the models, and what commands do to the models shows in them.
@@ -22,8 +23,8 @@ private Q_SLOTS:
 void TestPaneViews::treeFollowsAndLeads()
 {
     BrowseFixture f;
-    const QString desk = f.world.folder(QStringLiteral("Desk"));
-    f.world.folder(QStringLiteral("Desk/a/b/c"));
+    const QString desk = f.world.folder(u"Desk"_s);
+    f.world.folder(u"Desk/a/b/c"_s);
     FolderTreeModel tree(false, f.base);
     QTreeView view;
     showTree(&view, tree, f.ctx);
@@ -34,33 +35,31 @@ void TestPaneViews::treeFollowsAndLeads()
     view.expand(tree.indexOf(tree.firstRoot()));
     view.expand(tree.indexOf(deskNode));
     QVERIFY(deskNode->expanded);
-    TreeNode* a = tree.nodeByKey(desk + QStringLiteral("/a"));
-    QVERIFY(tree.nodeByKey(desk + QStringLiteral("/a/b")));
+    TreeNode* a = tree.nodeByKey(desk + u"/a"_s);
+    QVERIFY(tree.nodeByKey(desk + u"/a/b"_s));
     view.expand(tree.indexOf(a));
-    QVERIFY(tree.nodeByKey(desk + QStringLiteral("/a/b/c")));
+    QVERIFY(tree.nodeByKey(desk + u"/a/b/c"_s));
     view.collapse(tree.indexOf(a));
     QVERIFY(!a->expanded);
 
     // A click selects in the model; a refresh that rebuilds the node shows
     // it open again and keeps the selection.
     view.setCurrentIndex(tree.indexOf(a));
-    QCOMPARE(tree.selectedKey(), desk + QStringLiteral("/a"));
+    QCOMPARE(tree.selectedKey(), desk + u"/a"_s);
     view.expand(tree.indexOf(a));
     mGetFolders::refresh_folder_node(f.ctx, tree, desk, mGetFolders::kExplorerDepth);
-    a = tree.nodeByKey(desk + QStringLiteral("/a"));
+    a = tree.nodeByKey(desk + u"/a"_s);
     QVERIFY(view.isExpanded(tree.indexOf(a)));
     QVERIFY(view.isExpanded(tree.indexOf(tree.nodeByKey(desk))));
     QCOMPARE(view.currentIndex(), tree.indexOf(a));
-    QCOMPARE(tree.selectedKey(), desk + QStringLiteral("/a"));
+    QCOMPARE(tree.selectedKey(), desk + u"/a"_s);
 }
 
 void TestPaneViews::listColumnsAndSelection()
 {
     BrowseFixture f;
-    f.store.save_setting(QStringLiteral("Appearance"), QStringLiteral("columns"),
-                         QStringLiteral("1101"));
-    f.store.save_setting(QStringLiteral("Appearance"), QStringLiteral("width1"),
-                         QStringLiteral("3000"));
+    f.store.save_setting(u"Appearance"_s, u"columns"_s, u"1101"_s);
+    f.store.save_setting(u"Appearance"_s, u"width1"_s, u"3000"_s);
     BrowsePane pane(true);
     QTreeView view;
     showList(&view, pane.list);
@@ -70,9 +69,9 @@ void TestPaneViews::listColumnsAndSelection()
     QCOMPARE(view.columnWidth(0), 200);
     QCOMPARE(listColumnWidthsTwips(&view)[0], 3000.0);
 
-    const QString dir = f.world.folder(QStringLiteral("shown"));
+    const QString dir = f.world.folder(u"shown"_s);
     for (const char* n : {"a.txt", "b.txt", "c.txt"})
-        f.world.file(QStringLiteral("shown/") + QLatin1String(n));
+        f.world.file(u"shown/"_s + QLatin1String(n));
     pane.tree.selectNode(pane.tree.addNode(nullptr, [&] {
         auto n = std::make_unique<TreeNode>();
         n->key = dir;
@@ -81,7 +80,7 @@ void TestPaneViews::listColumnsAndSelection()
     QCOMPARE(mFileInfo::list_folder(f.ctx, pane), mFileInfo::ListingResult::Listed);
     view.selectionModel()->select(pane.list.index(2, 0),
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QCOMPARE(pane.list.selectedKeys(), QStringList{dir + QStringLiteral("/c.txt")});
+    QCOMPARE(pane.list.selectedKeys(), QStringList{dir + u"/c.txt"_s});
     // Re-listing keeps it, and the view shows it.
     QCOMPARE(mFileInfo::list_folder(f.ctx, pane), mFileInfo::ListingResult::Listed);
     QVERIFY(view.selectionModel()->isRowSelected(2, {}));
