@@ -14,32 +14,34 @@
 
 Q_DECLARE_METATYPE(platform::DriveType)
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// Sets environment variables for one test and puts the old values back.
-class EnvOverride
+std::optional<QByteArray> saved(const char* name)
 {
-public:
-    void set(const char* name, const QByteArray& value)
-    {
-        if (!m_saved.contains(name))
-            m_saved.insert(name, qEnvironmentVariableIsSet(name)
-                                     ? std::optional<QByteArray>(qgetenv(name))
-                                     : std::nullopt);
-        qputenv(name, value);
-    }
-    ~EnvOverride()
-    {
-        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
-            if (it.value())
-                qputenv(it.key().constData(), *it.value());
-            else
-                qunsetenv(it.key().constData());
-        }
-    }
+    return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+}
 
-private:
-    QMap<QByteArray, std::optional<QByteArray>> m_saved;
+void restore(const char* name, const std::optional<QByteArray>& value)
+{
+    value ? void(qputenv(name, *value)) : void(qunsetenv(name));
+}
+
+// Points HOME and XDG_CONFIG_HOME into a world for one test, then puts them back.
+struct FakeHome
+{
+    explicit FakeHome(TestWorld& w)
+    {
+        qputenv("HOME", w.folder(u"home"_s).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", w.folder(u"config"_s).toLocal8Bit());
+    }
+    ~FakeHome()
+    {
+        restore("HOME", home);
+        restore("XDG_CONFIG_HOME", config);
+    }
+    const std::optional<QByteArray> home = saved("HOME"), config = saved("XDG_CONFIG_HOME");
 };
 
 // Answers the next folder picker once it is up: records the folder it opened
@@ -69,10 +71,8 @@ private Q_SLOTS:
     void formatSize();
     void validName_data();
     void validName();
-    void csidlSupported_data();
-    void csidlSupported();
-    void unsupportedCsidl_data();
-    void unsupportedCsidl();
+    void csidl_data();
+    void csidl();
     void browseRefusesUnsupportedNumber_data();
     void browseRefusesUnsupportedNumber();
     void browseStartFolder_data();
@@ -127,15 +127,15 @@ void TestShellServices::validName_data()
     QTest::newRow("240 with an emoji")
         << QString(239, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80") << true;
     for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"})
-        QTest::newRow(c) << QStringLiteral("a%1b").arg(QLatin1String(c)) << false;
+        QTest::newRow(c) << u"a%1b"_s.arg(QLatin1String(c)) << false;
     // Windows-1252 142 and 158 are letters there, but forbidden all the same.
-    QTest::newRow("142") << QStringLiteral("Ka\u017Dar") << false;
-    QTest::newRow("158") << QStringLiteral("\u017Eena") << false;
+    QTest::newRow("142") << u"Ka\u017Dar"_s << false;
+    QTest::newRow("158") << u"\u017Eena"_s << false;
     for (ushort c : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
         QTest::newRow(qPrintable(QString::number(c))) << QString(QChar(c)) + "x" << false;
-    QTest::newRow("NUL") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << false;
-    QTest::newRow("euro, 128") << QStringLiteral("\u20AC 5") << true;
-    QTest::newRow("accents") << QStringLiteral("Café Noël") << true;
+    QTest::newRow("NUL") << u"a"_s + QChar(0) + u"b"_s << false;
+    QTest::newRow("euro, 128") << u"\u20AC 5"_s << true;
+    QTest::newRow("accents") << u"Café Noël"_s << true;
 }
 
 void TestShellServices::validName()
@@ -145,71 +145,56 @@ void TestShellServices::validName()
     QCOMPARE(mMisc::is_valid_name(name), valid);
 }
 
-void TestShellServices::csidlSupported_data()
+void TestShellServices::csidl_data()
 {
     QTest::addColumn<int>("csidl");
     QTest::addColumn<QString>("family");
     QTest::addColumn<bool>("supported");
-    QTest::newRow("2K 48") << 48 << "2K" << true;
-    QTest::newRow("2K 49") << 49 << "2K" << false;
-    QTest::newRow("NT 34") << 34 << "NT" << true;
-    QTest::newRow("NT 35") << 35 << "NT" << false;
-    QTest::newRow("9X 21") << 21 << "9X" << true;
-    QTest::newRow("9X 22") << 22 << "9X" << false;
-    QTest::newRow("unknown family") << 0 << "XP" << false;
-}
-
-void TestShellServices::csidlSupported()
-{
-    QFETCH(int, csidl);
-    QFETCH(QString, family);
-    QFETCH(bool, supported);
-    QCOMPARE(mBrowseFolders::csidl_supported(csidl, family), supported);
-}
-
-void TestShellServices::unsupportedCsidl_data()
-{
-    QTest::addColumn<int>("csidl");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("description"); // when not supported; "" not checked
     const QString middle = " operating system does not support this Special Folder constant: ";
-    QTest::newRow("36 on 9X") << 36 << "9X"
-                              << "Windows 9X" + middle + "CSIDL_WINDOWS (0x24)";
-    QTest::newRow("35 on NT") << 35 << "nt"
-                              << "Windows NT" + middle + "CSIDL_COMMON_APPDATA (0x23)";
-    QTest::newRow("unnamed 44") << 44 << "ME"
-                                << "Your" + middle + " (0x2C)";
-    QTest::newRow("last named") << 48 << "9X"
-                                << "Windows 9X" + middle + "CSIDL_ADMINTOOLS (0x30)";
-    QTest::newRow("49 on 2K") << 49 << "2K"
-                              << "Windows 2000" + middle + " (0x31)";
+    auto row = [](const char* name, int csidl, const char* family, bool supported,
+                  const QString& description = {}) {
+        QTest::newRow(name) << csidl << QString::fromLatin1(family) << supported << description;
+    };
+    row("2K 48", 48, "2K", true);
+    row("2K 49", 49, "2K", false, "Windows 2000" + middle + " (0x31)");
+    row("NT 34", 34, "NT", true);
+    row("NT 35", 35, "NT", false, "Windows NT" + middle + "CSIDL_COMMON_APPDATA (0x23)");
+    row("nt 35", 35, "nt", false, "Windows NT" + middle + "CSIDL_COMMON_APPDATA (0x23)");
+    row("9X 21", 21, "9X", true);
+    row("9X 22", 22, "9X", false);
+    row("36 on 9X", 36, "9X", false, "Windows 9X" + middle + "CSIDL_WINDOWS (0x24)");
+    row("last named", 48, "9X", false, "Windows 9X" + middle + "CSIDL_ADMINTOOLS (0x30)");
+    row("unknown family", 0, "XP", false);
+    row("unnamed 44", 44, "ME", false, "Your" + middle + " (0x2C)");
 }
 
-void TestShellServices::unsupportedCsidl()
+void TestShellServices::csidl()
 {
     QFETCH(int, csidl);
     QFETCH(QString, family);
     QFETCH(QString, description);
-    QCOMPARE(mBrowseFolders::unsupported_csidl_description(csidl, family), description);
+    QTEST(mBrowseFolders::csidl_supported(csidl, family), "supported");
+    if (!description.isEmpty())
+        QCOMPARE(mBrowseFolders::unsupported_csidl_description(csidl, family), description);
 }
 
 void TestShellServices::browseRefusesUnsupportedNumber_data()
 {
     QTest::addColumn<QVariant>("start");
     QTest::newRow("number") << QVariant(49);
-    QTest::newRow("numeric text") << QVariant(QStringLiteral("49"));
+    QTest::newRow("numeric text") << QVariant(u"49"_s);
 }
 
 void TestShellServices::browseRefusesUnsupportedNumber()
 {
     QFETCH(QVariant, start);
-    QCOMPARE(mBrowseFolders::os_family(), QStringLiteral("2K"));
+    QCOMPARE(mBrowseFolders::os_family(), u"2K"_s);
     mBrowseFolders::BrowseError error;
     // No picker may open: an unexpected one would block this test.
-    QCOMPARE(mBrowseFolders::browse_for_folder(nullptr, QStringLiteral("Pick"), start, &error),
-             QString());
+    QCOMPARE(mBrowseFolders::browse_for_folder(nullptr, u"Pick"_s, start, &error), QString());
     QCOMPARE(error.number, 32700);
-    QCOMPARE(error.source, QStringLiteral("BrowseFolders.BrowseForFolder"));
+    QCOMPARE(error.source, u"BrowseFolders.BrowseForFolder"_s);
     QCOMPARE(error.description, QStringLiteral("Windows 2000 operating system does not support "
                                                "this Special Folder constant:  (0x31)"));
 }
@@ -219,12 +204,9 @@ void TestShellServices::browseStartFolder_data()
     QTest::addColumn<QString>("start"); // "#n" for special folder n
     QTest::addColumn<QString>("opensAt");
     QTest::addColumn<bool>("choose");
-    QTest::newRow("path") << "pics"
-                          << "pics" << true;
-    QTest::newRow("path, cancelled") << "pics"
-                                     << "pics" << false;
-    QTest::newRow("my documents") << "#5"
-                                  << "home/Documents" << true;
+    QTest::newRow("path") << u"pics"_s << u"pics"_s << true;
+    QTest::newRow("path, cancelled") << u"pics"_s << u"pics"_s << false;
+    QTest::newRow("my documents") << u"#5"_s << u"home/Documents"_s << true;
 }
 
 void TestShellServices::browseStartFolder()
@@ -233,12 +215,10 @@ void TestShellServices::browseStartFolder()
     QFETCH(QString, opensAt);
     QFETCH(bool, choose);
     TestWorld world;
-    EnvOverride env;
-    env.set("HOME", world.folder(QStringLiteral("home")).toLocal8Bit());
-    env.set("XDG_CONFIG_HOME", world.folder(QStringLiteral("config")).toLocal8Bit());
-    world.folder(QStringLiteral("home/Documents"));
-    world.folder(QStringLiteral("home/Desktop"));
-    world.folder(QStringLiteral("pics"));
+    const FakeHome home(world);
+    world.folder(u"home/Documents"_s);
+    world.folder(u"home/Desktop"_s);
+    world.folder(u"pics"_s);
     const QVariant startValue =
         start.startsWith('#') ? QVariant(start.mid(1).toInt()) : QVariant(world.path(start));
 
@@ -246,7 +226,7 @@ void TestShellServices::browseStartFolder()
     whenPickerOpens(&openedAt, [choose](QDialog* d) { choose ? d->accept() : d->reject(); });
     mBrowseFolders::BrowseError error;
     const QString chosen =
-        mBrowseFolders::browse_for_folder(nullptr, QStringLiteral("Pick"), startValue, &error);
+        mBrowseFolders::browse_for_folder(nullptr, u"Pick"_s, startValue, &error);
 
     QCOMPARE(openedAt, world.path(opensAt));
     QCOMPARE(chosen, choose ? world.path(opensAt) : QString());
@@ -256,24 +236,22 @@ void TestShellServices::browseStartFolder()
 void TestShellServices::specialFolders()
 {
     TestWorld world;
-    EnvOverride env;
-    env.set("HOME", world.folder(QStringLiteral("home")).toLocal8Bit());
-    env.set("XDG_CONFIG_HOME", world.folder(QStringLiteral("config")).toLocal8Bit());
+    const FakeHome home(world);
     using mSpecialFolders::special_folder_path;
 
     // A user without the folders gets no path, not one that leads nowhere.
     QCOMPARE(special_folder_path(mSpecialFolders::CSIDL_DESKTOP), QString());
     QCOMPARE(special_folder_path(mSpecialFolders::CSIDL_PERSONAL), QString());
 
-    world.folder(QStringLiteral("home/Desktop"));
-    world.folder(QStringLiteral("home/Documents"));
-    QCOMPARE(special_folder_path(0), world.path(QStringLiteral("home/Desktop")));
-    QCOMPARE(special_folder_path(5), world.path(QStringLiteral("home/Documents")));
+    world.folder(u"home/Desktop"_s);
+    world.folder(u"home/Documents"_s);
+    QCOMPARE(special_folder_path(0), world.path(u"home/Desktop"_s));
+    QCOMPARE(special_folder_path(5), world.path(u"home/Documents"_s));
 
     // The desktop's own folder names are honoured.
-    world.folder(QStringLiteral("home/Dokumente"));
-    world.file(QStringLiteral("config/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
-    QCOMPARE(special_folder_path(5), world.path(QStringLiteral("home/Dokumente")));
+    world.folder(u"home/Dokumente"_s);
+    world.file(u"config/user-dirs.dirs"_s, "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    QCOMPARE(special_folder_path(5), world.path(u"home/Dokumente"_s));
 
     QCOMPARE(special_folder_path(39), QString());
 }
@@ -281,38 +259,35 @@ void TestShellServices::specialFolders()
 void TestShellServices::freeSpace()
 {
     TestWorld world;
-    QCOMPARE(mMisc::folder_free_space(world.path(QStringLiteral("missing"))), 0.0);
-    QCOMPARE(mMisc::folder_free_space(world.file(QStringLiteral("file"))), 0.0);
+    QCOMPARE(mMisc::folder_free_space(world.path(u"missing"_s)), 0.0);
+    QCOMPARE(mMisc::folder_free_space(world.file(u"file"_s)), 0.0);
     QVERIFY(mMisc::folder_free_space(world.root()) > 0);
 }
 
 void TestShellServices::classifyMount_data()
 {
-    using platform::DriveType;
+    using T = platform::DriveType;
     QTest::addColumn<QString>("mountPoint");
     QTest::addColumn<QByteArray>("type");
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<bool>("shown");
-    QTest::addColumn<DriveType>("drive");
-    QTest::newRow("root overlay") << "/" << QByteArray("overlay") << false << true
-                                  << DriveType::Fixed;
-    QTest::newRow("home") << "/home" << QByteArray("ext4") << false << true << DriveType::Fixed;
-    QTest::newRow("name begins with media")
-        << "/mediadata" << QByteArray("xfs") << false << true << DriveType::Fixed;
-    QTest::newRow("stick") << "/media/ann/STICK" << QByteArray("vfat") << false << true
-                           << DriveType::Removable;
-    QTest::newRow("read-only stick")
-        << "/run/media/ann/OLD" << QByteArray("exfat") << true << true << DriveType::Removable;
-    QTest::newRow("disc") << "/media/ann/PHOTOS" << QByteArray("iso9660") << true << true
-                          << DriveType::CdRom;
-    QTest::newRow("share") << "/srv/share" << QByteArray("nfs4") << false << true
-                           << DriveType::Network;
-    QTest::newRow("proc") << "/proc" << QByteArray("proc") << false << false << DriveType::Fixed;
-    QTest::newRow("runtime dir") << "/run/user/1000" << QByteArray("tmpfs") << false << false
-                                 << DriveType::Fixed;
-    QTest::newRow("efi") << "/boot/efi" << QByteArray("vfat") << false << false << DriveType::Fixed;
-    QTest::newRow("read-only system")
-        << "/usr" << QByteArray("ext4") << true << false << DriveType::Fixed;
+    QTest::addColumn<T>("drive");
+    auto row = [](const char* name, const char* at, const char* type, bool readOnly, bool shown,
+                  T drive = T::Fixed) {
+        QTest::newRow(name) << QString::fromLatin1(at) << QByteArray(type) << readOnly << shown
+                            << drive;
+    };
+    row("root overlay", "/", "overlay", false, true);
+    row("home", "/home", "ext4", false, true);
+    row("name begins with media", "/mediadata", "xfs", false, true);
+    row("stick", "/media/ann/STICK", "vfat", false, true, T::Removable);
+    row("read-only stick", "/run/media/ann/OLD", "exfat", true, true, T::Removable);
+    row("disc", "/media/ann/PHOTOS", "iso9660", true, true, T::CdRom);
+    row("share", "/srv/share", "nfs4", false, true, T::Network);
+    row("proc", "/proc", "proc", false, false);
+    row("runtime dir", "/run/user/1000", "tmpfs", false, false);
+    row("efi", "/boot/efi", "vfat", false, false);
+    row("read-only system", "/usr", "ext4", true, false);
 }
 
 void TestShellServices::classifyMount()
@@ -333,8 +308,8 @@ void TestShellServices::drivesIncludeRoot()
 {
     const std::vector<platform::Drive> drives = platform::listDrives();
     QVERIFY(!drives.empty());
-    QCOMPARE(drives.front().key, QStringLiteral("/"));
-    QCOMPARE(drives.front().mountPoint, QStringLiteral("/"));
+    QCOMPARE(drives.front().key, u"/"_s);
+    QCOMPARE(drives.front().mountPoint, u"/"_s);
     for (const platform::Drive& d : drives) {
         QVERIFY2(d.key == d.mountPoint + '/' || d.key == QLatin1String("/"), qPrintable(d.key));
         QVERIFY2(QFileInfo(d.mountPoint).isDir(), qPrintable(d.mountPoint));
