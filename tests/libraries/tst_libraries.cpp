@@ -7,10 +7,11 @@
 #include <QTest>
 
 using namespace mLibraries;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kLibs = QStringLiteral("Libraries");
+const QString kLibs = u"Libraries"_s;
 
 QStringList names(const settings::SettingsStore& store)
 {
@@ -26,15 +27,13 @@ void build(TestWorld& world, const QString& root, const QStringList& entries)
 {
     world.folder(root);
     for (const QString& e : entries) {
-        const QString spec = e.mid(2);
-        if (e.startsWith(QLatin1String("f:"))) {
-            world.file(root + QLatin1Char('/') + spec, "x");
-        } else if (e.startsWith(QLatin1String("d:"))) {
-            world.folder(root + QLatin1Char('/') + spec);
-        } else {
-            const QString link = world.path(root + QLatin1Char('/') + spec.section('=', 0, 0));
-            QVERIFY(QFile::link(spec.section('=', 1), link));
-        }
+        const QString at = root + '/' + e.mid(2).section('=', 0, 0);
+        if (e.startsWith("f:"_L1))
+            world.file(at, "x");
+        else if (e.startsWith("d:"_L1))
+            world.folder(at);
+        else
+            QVERIFY(QFile::link(e.section('=', 1), world.path(at)));
     }
 }
 
@@ -53,7 +52,6 @@ private Q_SLOTS:
     void pathFree_data();
     void pathFree();
     void checkReportsMissingInOrder();
-    void checkEmptyTable();
     void unhiddenItems_data();
     void unhiddenItems();
     void findUnhiddenLibrary_data();
@@ -80,20 +78,19 @@ void TestLibraries::countValue()
     TestWorld world;
     const settings::SettingsStore store(world.settingsFile());
     for (int i = 1; i <= 3; ++i) {
-        store.save_setting(kLibs, QStringLiteral("name_%1").arg(i), QString(QChar('A' + i - 1)));
-        store.save_setting(kLibs, QStringLiteral("path_%1").arg(i), QStringLiteral("/p%1").arg(i));
+        store.save_setting(kLibs, u"name_%1"_s.arg(i), QString(QChar('A' + i - 1)));
+        store.save_setting(kLibs, u"path_%1"_s.arg(i), u"/p%1"_s.arg(i));
     }
     if (present)
-        store.save_setting(kLibs, QStringLiteral("Count"), count);
+        store.save_setting(kLibs, u"Count"_s, count);
     QCOMPARE(names(store), expected);
 
     // The next add follows the entries the table really has, overwriting
     // whatever stale value sits at that number.
-    add_library_entry(store, QStringLiteral("New"), QStringLiteral("/new"));
+    add_library_entry(store, u"New"_s, u"/new"_s);
     QCOMPARE(names(store), expected + QStringList{"New"});
-    QCOMPARE(store.get_setting(kLibs, QStringLiteral("Count")),
-             QString::number(expected.size() + 1));
-    QCOMPARE(read_libraries(store).back().path, QStringLiteral("/new"));
+    QCOMPARE(store.get_setting(kLibs, u"Count"_s), QString::number(expected.size() + 1));
+    QCOMPARE(read_libraries(store).back().path, u"/new"_s);
 }
 
 void TestLibraries::removeEntry_data()
@@ -115,15 +112,15 @@ void TestLibraries::removeEntry()
     const settings::SettingsStore store(world.settingsFile());
     const QStringList all{"One", "Two", "Three"};
     for (const QString& n : all)
-        add_library_entry(store, n, QStringLiteral("/lib/") + n);
+        add_library_entry(store, n, u"/lib/"_s + n);
 
     remove_library_entry(store, name);
 
     QCOMPARE(names(store), left);
     // Every path moved with its name.
     for (const Library& lib : read_libraries(store))
-        QCOMPARE(lib.path, QStringLiteral("/lib/") + lib.name);
-    QCOMPARE(store.get_setting(kLibs, QStringLiteral("Count")), QString::number(left.size()));
+        QCOMPARE(lib.path, u"/lib/"_s + lib.name);
+    QCOMPARE(store.get_setting(kLibs, u"Count"_s), QString::number(left.size()));
     const QByteArray text = TestWorld::readAll(world.settingsFile());
     const bool removed = left.size() < all.size();
     QCOMPARE(text.contains("name_3="), !removed);
@@ -135,16 +132,11 @@ void TestLibraries::renameLibrary_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<bool>("renamed");
-    QTest::newRow("free name") << "Pics"
-                               << "Summer" << true;
-    QTest::newRow("other case of own") << "Pics"
-                                       << "pics" << true;
-    QTest::newRow("taken by another") << "Pics"
-                                      << "Films" << false;
-    QTest::newRow("own name") << "Pics"
-                              << "Pics" << false;
-    QTest::newRow("no such library") << "Holiday"
-                                     << "Summer" << false;
+    QTest::newRow("free name") << u"Pics"_s << u"Summer"_s << true;
+    QTest::newRow("other case of own") << u"Pics"_s << u"pics"_s << true;
+    QTest::newRow("taken by another") << u"Pics"_s << u"Films"_s << false;
+    QTest::newRow("own name") << u"Pics"_s << u"Pics"_s << false;
+    QTest::newRow("no such library") << u"Holiday"_s << u"Summer"_s << false;
 }
 
 void TestLibraries::renameLibrary()
@@ -154,8 +146,8 @@ void TestLibraries::renameLibrary()
     QFETCH(bool, renamed);
     TestWorld world;
     const settings::SettingsStore store(world.settingsFile());
-    add_library_entry(store, QStringLiteral("Pics"), QStringLiteral("/a"));
-    add_library_entry(store, QStringLiteral("Films"), QStringLiteral("/b"));
+    add_library_entry(store, u"Pics"_s, u"/a"_s);
+    add_library_entry(store, u"Films"_s, u"/b"_s);
     const QByteArray before = TestWorld::readAll(world.settingsFile());
 
     QCOMPARE(rename_library(store, from, to), renamed);
@@ -167,7 +159,7 @@ void TestLibraries::renameLibrary()
     QStringList expected{"Pics", "Films"};
     expected[expected.indexOf(from)] = to;
     QCOMPARE(names(store), expected);
-    QCOMPARE(read_libraries(store).front().path, QStringLiteral("/a"));
+    QCOMPARE(read_libraries(store).front().path, u"/a"_s);
     QVERIFY(!library_name_free(store, to));
     QVERIFY(library_name_free(store, from));
 }
@@ -191,8 +183,8 @@ void TestLibraries::pathFree()
     TestWorld world;
     const settings::SettingsStore store(world.settingsFile());
     QVERIFY(library_path_free(store, path));
-    add_library_entry(store, QStringLiteral("A"), QStringLiteral("/data/Pics"));
-    add_library_entry(store, QStringLiteral("B"), QStringLiteral("/x/pic"));
+    add_library_entry(store, u"A"_s, u"/data/Pics"_s);
+    add_library_entry(store, u"B"_s, u"/x/pic"_s);
     QCOMPARE(library_path_free(store, path), free);
 }
 
@@ -200,14 +192,18 @@ void TestLibraries::checkReportsMissingInOrder()
 {
     TestWorld world;
     const settings::SettingsStore store(world.settingsFile());
-    add_library_entry(store, QStringLiteral("Kept"), world.folder(QStringLiteral("kept")));
-    add_library_entry(store, QStringLiteral("Gone 1"), world.path(QStringLiteral("gone1")));
-    add_library_entry(store, QStringLiteral("Gone 2"), world.path(QStringLiteral("gone2")));
-    // A file where the folder was is not a folder.
-    add_library_entry(store, QStringLiteral("File"), world.file(QStringLiteral("file")));
-    add_library_entry(store, QStringLiteral("Last"), world.folder(QStringLiteral("last")));
-
     ScriptedPrompt prompt;
+    // An empty table: nothing to report, and no store is made.
+    check_libraries(store, prompt);
+    QVERIFY(prompt.seen.isEmpty());
+    QVERIFY(!QFile::exists(world.settingsFile()));
+
+    add_library_entry(store, u"Kept"_s, world.folder(u"kept"_s));
+    add_library_entry(store, u"Gone 1"_s, world.path(u"gone1"_s));
+    add_library_entry(store, u"Gone 2"_s, world.path(u"gone2"_s));
+    // A file where the folder was is not a folder.
+    add_library_entry(store, u"File"_s, world.file(u"file"_s));
+    add_library_entry(store, u"Last"_s, world.folder(u"last"_s));
     prompt.acceptMessages(3);
     check_libraries(store, prompt);
 
@@ -215,26 +211,15 @@ void TestLibraries::checkReportsMissingInOrder()
     const QStringList reported{"Gone 1", "Gone 2", "File"};
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(prompt.seen[i].text,
-                 QStringLiteral("Library '") + reported[i] +
-                     QStringLiteral("' is missing! This may have been caused by deleting, moving,"
-                                    "\r\nor renaming, of the associated folder. You may try to "
-                                    "remedy this by\r\nusing 'Recover Libraries' under the Tools "
-                                    "menu."));
-        QCOMPARE(prompt.seen[i].title, QStringLiteral("Cloakwell"));
+                 "Library '" + reported[i] +
+                     "' is missing! This may have been caused by deleting, moving,\r\nor "
+                     "renaming, of the associated folder. You may try to remedy this by\r\nusing "
+                     "'Recover Libraries' under the Tools menu.");
+        QCOMPARE(prompt.seen[i].title, u"Cloakwell"_s);
         QCOMPARE(prompt.seen[i].buttons, platform::PromptButtons::Ok);
     }
     QCOMPARE(names(store), (QStringList{"Kept", "Last"}));
-    QCOMPARE(read_libraries(store).back().path, world.path(QStringLiteral("last")));
-}
-
-void TestLibraries::checkEmptyTable()
-{
-    TestWorld world;
-    const settings::SettingsStore store(world.settingsFile());
-    ScriptedPrompt prompt;
-    check_libraries(store, prompt);
-    QVERIFY(prompt.seen.isEmpty());
-    QVERIFY(!QFile::exists(world.settingsFile()));
+    QCOMPARE(read_libraries(store).back().path, world.path(u"last"_s));
 }
 
 void TestLibraries::unhiddenItems_data()
@@ -264,9 +249,9 @@ void TestLibraries::unhiddenItems()
     QFETCH(QStringList, entries);
     QFETCH(bool, unhidden);
     TestWorld world;
-    world.file(QStringLiteral("outside/b.jpg"));
-    build(world, QStringLiteral("lib"), entries);
-    QCOMPARE(contains_unhidden_items(world.path(QStringLiteral("lib"))), unhidden);
+    world.file(u"outside/b.jpg"_s);
+    build(world, u"lib"_s, entries);
+    QCOMPARE(contains_unhidden_items(world.path(u"lib"_s)), unhidden);
 }
 
 void TestLibraries::findUnhiddenLibrary_data()
@@ -294,15 +279,15 @@ void TestLibraries::findUnhiddenLibrary()
     TestWorld world;
     const settings::SettingsStore store(world.settingsFile());
     // A library whose folder has gone is passed over, not an error.
-    add_library_entry(store, QStringLiteral("Gone"), world.path(QStringLiteral("gone")));
-    build(world, QStringLiteral("first"), first);
-    add_library_entry(store, QStringLiteral("First"), world.path(QStringLiteral("first")));
-    build(world, QStringLiteral("second"), second);
-    add_library_entry(store, QStringLiteral("Second"), world.path(QStringLiteral("second")));
+    add_library_entry(store, u"Gone"_s, world.path(u"gone"_s));
+    build(world, u"first"_s, first);
+    add_library_entry(store, u"First"_s, world.path(u"first"_s));
+    build(world, u"second"_s, second);
+    add_library_entry(store, u"Second"_s, world.path(u"second"_s));
     if (bin != QStringList{"-"})
-        build(world, QStringLiteral("KZ Bin"), bin);
+        build(world, u"KZ Bin"_s, bin);
 
-    QCOMPARE(find_unhidden_library(store, world.path(QStringLiteral("KZ Bin"))), expected);
+    QCOMPARE(find_unhidden_library(store, world.path(u"KZ Bin"_s)), expected);
 }
 
 QTEST_GUILESS_MAIN(TestLibraries)
