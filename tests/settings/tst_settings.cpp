@@ -9,6 +9,11 @@
 #include <sys/stat.h>
 
 using namespace settings;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kBehavior = u"Behavior"_s;
+} // namespace
 
 class TestSettings : public QObject
 {
@@ -16,10 +21,8 @@ class TestSettings : public QObject
 private Q_SLOTS:
     void roundTrips_data();
     void roundTrips();
-    void missingValues();
-    void nulCutsTheText();
+    void missingDeletedAndCut();
     void layoutOnDisk();
-    void deleteSetting();
     void createdPrivateAndReplacedWhole();
     void failedWriteIsReported();
     void typedReaders_data();
@@ -33,24 +36,15 @@ void TestSettings::roundTrips_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty text") << "Behavior"
-                                << "timeout"
-                                << "";
-    QTest::newRow("top level") << ""
-                               << "pw"
-                               << "Yvzxs.kz1";
-    QTest::newRow("spaces kept") << "Libraries"
-                                 << "name_1"
-                                 << "  My Pics  ";
-    QTest::newRow("separators") << "Libraries"
-                                << "path_1"
-                                << "C:\\pics\\a=b;c#d[e]";
-    QTest::newRow("line breaks") << "Viewing"
-                                 << "x"
-                                 << "one\r\ntwo\\n";
-    QTest::newRow("unicode") << "Libraries"
-                             << "name_2"
-                             << "Ферма 日本 Ž";
+    auto row = [](const char* title, const char* section, const char* name, const QString& text) {
+        QTest::newRow(title) << QString::fromLatin1(section) << QString::fromLatin1(name) << text;
+    };
+    row("empty text", "Behavior", "timeout", u""_s);
+    row("top level", "", "pw", u"Yvzxs.kz1"_s);
+    row("spaces kept", "Libraries", "name_1", u"  My Pics  "_s);
+    row("separators", "Libraries", "path_1", u"C:\\pics\\a=b;c#d[e]"_s);
+    row("line breaks", "Viewing", "x", u"one\r\ntwo\\n"_s);
+    row("unicode", "Libraries", "name_2", u"Ферма 日本 Ž"_s);
 }
 
 void TestSettings::roundTrips()
@@ -60,112 +54,88 @@ void TestSettings::roundTrips()
     QFETCH(QString, text);
     TestWorld w;
     SettingsStore store(w.settingsFile());
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("other"),
-                               QStringLiteral("1")));
-    QVERIFY(store.save_setting(section, name, QStringLiteral("old")));
+    QVERIFY(store.save_setting(kBehavior, u"other"_s, u"1"_s));
+    QVERIFY(store.save_setting(section, name, u"old"_s));
     QVERIFY(store.save_setting(section, name, text));
     QCOMPARE(store.get_setting(section, name), text);
     // A fresh store object sees the same: nothing is cached.
     QCOMPARE(SettingsStore(w.settingsFile()).get_setting(section, name), text);
-    QCOMPARE(store.get_setting(QStringLiteral("Behavior"), QStringLiteral("other")),
-             QStringLiteral("1"));
+    QCOMPARE(store.get_setting(kBehavior, u"other"_s), u"1"_s);
 }
 
-void TestSettings::missingValues()
+void TestSettings::missingDeletedAndCut()
 {
     TestWorld w;
     SettingsStore store(w.settingsFile());
-    QCOMPARE(store.get_setting(QStringLiteral("Behavior"), QStringLiteral("timeout")), QString());
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("timeout"),
-                               QStringLiteral("3")));
-    QCOMPARE(store.get_setting(QStringLiteral("Viewing"), QStringLiteral("timeout")), QString());
-    QCOMPARE(store.get_setting(QString(), QStringLiteral("timeout")), QString());
+    QCOMPARE(store.get_setting(kBehavior, u"timeout"_s), QString());
+    QVERIFY(store.save_setting(kBehavior, u"timeout"_s, u"3"_s));
+    QCOMPARE(store.get_setting(u"Viewing"_s, u"timeout"_s), QString());
+    QCOMPARE(store.get_setting(QString(), u"timeout"_s), QString());
     // Names are case-sensitive, like the values the program writes.
-    QCOMPARE(store.get_setting(QStringLiteral("Behavior"), QStringLiteral("Timeout")), QString());
-}
+    QCOMPARE(store.get_setting(kBehavior, u"Timeout"_s), QString());
 
-void TestSettings::nulCutsTheText()
-{
-    TestWorld w;
-    SettingsStore store(w.settingsFile());
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("v"),
-                               QStringLiteral("abc") + QChar(0) + QStringLiteral("def")));
-    QCOMPARE(store.get_setting(QStringLiteral("Behavior"), QStringLiteral("v")),
-             QStringLiteral("abc"));
+    // A NUL ends the text.
+    QVERIFY(store.save_setting(kBehavior, u"v"_s, u"abc"_s + QChar(0) + u"def"_s));
+    QCOMPARE(store.get_setting(kBehavior, u"v"_s), u"abc"_s);
+
+    QVERIFY(store.delete_setting(kBehavior, u"timeout"_s));
+    QCOMPARE(store.get_setting(kBehavior, u"timeout"_s), QString());
+    QCOMPARE(store.get_setting(kBehavior, u"v"_s), u"abc"_s);
+    QVERIFY(store.delete_setting(kBehavior, u"absent"_s));
 }
 
 void TestSettings::layoutOnDisk()
 {
     TestWorld w;
     SettingsStore store(w.settingsFile());
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("timeout"),
-                               QStringLiteral("5")));
-    QVERIFY(store.save_setting(QString(), QStringLiteral("version"), QStringLiteral("2.2.0")));
+    QVERIFY(store.save_setting(kBehavior, u"timeout"_s, u"5"_s));
+    QVERIFY(store.save_setting(QString(), u"version"_s, u"2.2.0"_s));
     const QString text = QString::fromUtf8(TestWorld::readAll(w.settingsFile()));
-    QVERIFY(text.startsWith(QStringLiteral("; HKEY_LOCAL_MACHINE\\Software\\VO Doziziru\\RW\\\n")));
+    QVERIFY(text.startsWith(u"; HKEY_LOCAL_MACHINE\\Software\\VO Doziziru\\RW\\\n"_s));
     // The empty section is the file's top level, ahead of every named section.
-    QVERIFY(text.indexOf(QStringLiteral("version=2.2.0")) <
-            text.indexOf(QStringLiteral("[Behavior]")));
-    QVERIFY(text.contains(QStringLiteral("[Behavior]\ntimeout=5\n")));
+    QVERIFY(text.indexOf(u"version=2.2.0"_s) < text.indexOf(u"[Behavior]"_s));
+    QVERIFY(text.contains(u"[Behavior]\ntimeout=5\n"_s));
 
     // A hand-edited file with CR LF line ends and comments reads as well.
-    w.file(QStringLiteral("Cloakwell.ini"),
-           "; note\r\npw=x.kz1\r\n[Appearance]\r\ncolor_2=255\r\n");
-    QCOMPARE(store.get_setting(QString(), QStringLiteral("pw")), QStringLiteral("x.kz1"));
-    QCOMPARE(store.get_setting(QStringLiteral("Appearance"), QStringLiteral("color_2")),
-             QStringLiteral("255"));
-}
-
-void TestSettings::deleteSetting()
-{
-    TestWorld w;
-    SettingsStore store(w.settingsFile());
-    QVERIFY(store.save_setting(QStringLiteral("Libraries"), QStringLiteral("name_1"),
-                               QStringLiteral("A")));
-    QVERIFY(store.save_setting(QStringLiteral("Libraries"), QStringLiteral("name_2"),
-                               QStringLiteral("B")));
-    QVERIFY(store.delete_setting(QStringLiteral("Libraries"), QStringLiteral("name_1")));
-    QCOMPARE(store.get_setting(QStringLiteral("Libraries"), QStringLiteral("name_1")), QString());
-    QCOMPARE(store.get_setting(QStringLiteral("Libraries"), QStringLiteral("name_2")),
-             QStringLiteral("B"));
-    QVERIFY(store.delete_setting(QStringLiteral("Libraries"), QStringLiteral("absent")));
+    w.file(u"Cloakwell.ini"_s, "; note\r\npw=x.kz1\r\n[Appearance]\r\ncolor_2=255\r\n");
+    QCOMPARE(store.get_setting(QString(), u"pw"_s), u"x.kz1"_s);
+    QCOMPARE(store.get_setting(u"Appearance"_s, u"color_2"_s), u"255"_s);
 }
 
 void TestSettings::createdPrivateAndReplacedWhole()
 {
     TestWorld w;
-    const QString file = w.path(QStringLiteral("data/sub/Cloakwell.ini"));
-    SettingsStore store(file);
-    QVERIFY(
-        store.save_setting(QStringLiteral("Behavior"), QStringLiteral("a"), QStringLiteral("1")));
-    struct stat st;
-    QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0600u);
+    const QByteArray file = QFile::encodeName(w.path(u"data/sub/Cloakwell.ini"_s));
+    SettingsStore store(QFile::decodeName(file));
+    auto mode = [&] {
+        struct stat st;
+        return ::stat(file.constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    QVERIFY(store.save_setting(kBehavior, u"a"_s, u"1"_s));
+    QCOMPARE(mode(), 0600u);
     // A mode the owner chose is kept across writes.
-    QVERIFY(::chmod(QFile::encodeName(file).constData(), 0640) == 0);
-    QVERIFY(
-        store.save_setting(QStringLiteral("Behavior"), QStringLiteral("b"), QStringLiteral("2")));
-    QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0640u);
+    QVERIFY(::chmod(file.constData(), 0640) == 0);
+    QVERIFY(store.save_setting(kBehavior, u"b"_s, u"2"_s));
+    QCOMPARE(mode(), 0640u);
     // No temporary siblings are left behind.
-    QCOMPARE(QDir(w.path(QStringLiteral("data/sub"))).entryList(QDir::Files).size(), 1);
+    QCOMPARE(QDir(w.path(u"data/sub"_s)).entryList(QDir::Files).size(), 1);
 }
 
 void TestSettings::failedWriteIsReported()
 {
     TestWorld w;
     // The folder the store should live in is a file: nothing can be written.
-    w.file(QStringLiteral("blocker"), "x");
-    SettingsStore store(w.path(QStringLiteral("blocker/Cloakwell.ini")));
-    QVERIFY(!store.save_setting(QString(), QStringLiteral("pw"), QStringLiteral("abc.kz1")));
-    QCOMPARE(store.get_setting(QString(), QStringLiteral("pw")), QString());
+    w.file(u"blocker"_s, "x");
+    SettingsStore store(w.path(u"blocker/Cloakwell.ini"_s));
+    QVERIFY(!store.save_setting(QString(), u"pw"_s, u"abc.kz1"_s));
+    QCOMPARE(store.get_setting(QString(), u"pw"_s), QString());
 
     // An existing store is never replaced by a failed write.
     SettingsStore good(w.settingsFile());
-    QVERIFY(good.save_setting(QString(), QStringLiteral("pw"), QStringLiteral("old.kz1")));
-    QVERIFY(!good.save_setting(QStringLiteral("Bad]Section"), QStringLiteral("x"),
-                               QStringLiteral("1")));
-    QCOMPARE(good.get_setting(QString(), QStringLiteral("pw")), QStringLiteral("old.kz1"));
+    QVERIFY(good.save_setting(QString(), u"pw"_s, u"old.kz1"_s));
+    const QByteArray before = TestWorld::readAll(w.settingsFile());
+    QVERIFY(!good.save_setting(u"Bad]Section"_s, u"x"_s, u"1"_s));
+    QCOMPARE(TestWorld::readAll(w.settingsFile()), before);
 }
 
 void TestSettings::typedReaders_data()
@@ -175,34 +145,32 @@ void TestSettings::typedReaders_data()
     QTest::addColumn<qint64>("integer");
     QTest::addColumn<qint64>("colour");
     // The defaults used below: escape_exit 0, timeout 5, color_2 12603392.
-    QTest::newRow("missing") << "" << false << qint64(5) << qint64(12603392);
-    QTest::newRow("garbage") << "abc" << false << qint64(5) << qint64(12603392);
-    QTest::newRow("one") << "1" << true << qint64(1) << qint64(1);
-    QTest::newRow("zero") << "0" << false << qint64(0) << qint64(0);
-    QTest::newRow("minus one") << "-1" << true << qint64(-1) << qint64(0xFFFFFFFF);
-    QTest::newRow("words") << "True" << true << qint64(5) << qint64(12603392);
-    QTest::newRow("spaces") << " 7 " << true << qint64(7) << qint64(7);
-    QTest::newRow("system colour as Long")
-        << "-2147483640" << true << qint64(-2147483640) << qint64(0x80000008);
-    QTest::newRow("too large colour")
-        << "99999999999" << true << qint64(99999999999) << qint64(12603392);
+    auto row = [](const char* stored, bool flag, qint64 integer, qint64 colour) {
+        QTest::newRow(*stored ? stored : "missing")
+            << QString::fromLatin1(stored) << flag << integer << colour;
+    };
+    row("", false, 5, 12603392);
+    row("abc", false, 5, 12603392);
+    row("1", true, 1, 1);
+    row("0", false, 0, 0);
+    row("-1", true, -1, 0xFFFFFFFF);
+    row("True", true, 5, 12603392);
+    row(" 7 ", true, 7, 7);
+    row("-2147483640", true, -2147483640, 0x80000008); // a system colour stored as a Long
+    row("99999999999", true, 99999999999, 12603392);   // too large for a colour
 }
 
 void TestSettings::typedReaders()
 {
     QFETCH(QString, stored);
-    QFETCH(bool, flag);
-    QFETCH(qint64, integer);
-    QFETCH(qint64, colour);
     TestWorld w;
     SettingsStore store(w.settingsFile());
     for (const char* n : {"escape_exit", "timeout"})
-        QVERIFY(store.save_setting(QStringLiteral("Behavior"), QLatin1String(n), stored));
-    QVERIFY(store.save_setting(QStringLiteral("Appearance"), QStringLiteral("color_2"), stored));
-    QCOMPARE(read_flag(store, QStringLiteral("Behavior"), QStringLiteral("escape_exit")), flag);
-    QCOMPARE(read_integer(store, QStringLiteral("Behavior"), QStringLiteral("timeout")), integer);
-    QCOMPARE(qint64(read_colour(store, QStringLiteral("Appearance"), QStringLiteral("color_2"))),
-             colour);
+        QVERIFY(store.save_setting(kBehavior, QLatin1String(n), stored));
+    QVERIFY(store.save_setting(u"Appearance"_s, u"color_2"_s, stored));
+    QTEST(read_flag(store, kBehavior, u"escape_exit"_s), "flag");
+    QTEST(read_integer(store, kBehavior, u"timeout"_s), "integer");
+    QTEST(qint64(read_colour(store, u"Appearance"_s, u"color_2"_s)), "colour");
 }
 
 void TestSettings::preferencesDefaultsAndFallbacks()
@@ -211,52 +179,42 @@ void TestSettings::preferencesDefaultsAndFallbacks()
     SettingsStore store(w.settingsFile());
     const Preferences fresh = load_preferences(store);
     QCOMPARE(fresh.encrypt_level, short(2));
-    QVERIFY(fresh.encrypt_level_3_ext.contains(QStringLiteral("mpg")));
-    QVERIFY(fresh.encrypt_level_3_ext.contains(QStringLiteral("mp4")));
+    QVERIFY(fresh.encrypt_level_3_ext.contains(u"mpg"_s));
+    QVERIFY(fresh.encrypt_level_3_ext.contains(u"mp4"_s));
     // Hidden photos open out of the box.
     QVERIFY(fresh.threshold >= 100LL * 1048576);
     QVERIFY(fresh.auto_show_preview);
     QVERIFY(!fresh.escape_exit);
 
+    auto with = [&](const char* name, const char* value) {
+        if (!store.save_setting(kBehavior, QLatin1String(name), QLatin1String(value)))
+            qFatal("cannot write %s", name);
+        return load_preferences(store);
+    };
     // A threshold whose byte count does not fit 32 bits falls back instead of failing.
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("threshold"),
-                               QStringLiteral("4096")));
-    QCOMPARE(load_preferences(store).threshold, fresh.threshold);
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("threshold"),
-                               QStringLiteral("2047")));
-    QCOMPARE(load_preferences(store).threshold, 2047LL * 1048576);
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("threshold"),
-                               QStringLiteral("0")));
-    QCOMPARE(load_preferences(store).threshold, 0LL);
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("threshold"),
-                               QStringLiteral("99999999999999999999")));
-    QCOMPARE(load_preferences(store).threshold, fresh.threshold);
-
+    QCOMPARE(with("threshold", "4096").threshold, fresh.threshold);
+    QCOMPARE(with("threshold", "2047").threshold, 2047LL * 1048576);
+    QCOMPARE(with("threshold", "0").threshold, 0LL);
+    QCOMPARE(with("threshold", "99999999999999999999").threshold, fresh.threshold);
     // A level that would make unrecognisable names takes the default; 0 means "do not hide".
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("encrypt_level"),
-                               QStringLiteral("4")));
-    QCOMPARE(load_preferences(store).encrypt_level, short(2));
-    QVERIFY(store.save_setting(QStringLiteral("Behavior"), QStringLiteral("encrypt_level"),
-                               QStringLiteral("0")));
-    QCOMPARE(load_preferences(store).encrypt_level, short(0));
+    QCOMPARE(with("encrypt_level", "4").encrypt_level, short(2));
+    QCOMPARE(with("encrypt_level", "0").encrypt_level, short(0));
 }
 
 void TestSettings::preferencesFromStore()
 {
     TestWorld w;
     SettingsStore store(w.settingsFile());
-    const QString b = QStringLiteral("Behavior"), a = QStringLiteral("Appearance");
-    QVERIFY(store.save_setting(b, QStringLiteral("encrypt_level"), QStringLiteral("3")));
-    QVERIFY(store.save_setting(b, QStringLiteral("encrypt_level_3_ext"), QStringLiteral("avi")));
-    QVERIFY(store.save_setting(b, QStringLiteral("threshold"), QStringLiteral("1")));
-    QVERIFY(store.save_setting(b, QStringLiteral("escape_exit"), QStringLiteral("1")));
-    QVERIFY(store.save_setting(a, QStringLiteral("bold_2"), QStringLiteral("1")));
-    QVERIFY(store.save_setting(a, QStringLiteral("color_1"), QStringLiteral("255")));
-    QVERIFY(store.save_setting(QStringLiteral("Viewing"), QStringLiteral("auto_show_preview"),
-                               QStringLiteral("0")));
+    const QStringList values{"Behavior/encrypt_level=3",   "Behavior/encrypt_level_3_ext=avi",
+                             "Behavior/threshold=1",       "Behavior/escape_exit=1",
+                             "Appearance/bold_2=1",        "Appearance/color_1=255",
+                             "Viewing/auto_show_preview=0"};
+    for (const QString& v : values)
+        QVERIFY(store.save_setting(v.section('/', 0, 0), v.section('/', 1).section('=', 0, 0),
+                                   v.section('=', 1)));
     const Preferences p = load_preferences(store);
     QCOMPARE(p.encrypt_level, short(3));
-    QCOMPARE(p.encrypt_level_3_ext, QStringLiteral("avi"));
+    QCOMPARE(p.encrypt_level_3_ext, u"avi"_s);
     QCOMPARE(p.threshold, 1048576LL);
     QVERIFY(p.escape_exit);
     QVERIFY(p.bold_2);
