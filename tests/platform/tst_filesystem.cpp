@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
 
 class TestFileSystem : public QObject
 {
@@ -29,26 +30,16 @@ void TestFileSystem::paths_data()
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("ext");
-    QTest::newRow("file") << "/a/b/c.jpg"
-                          << "/a/b"
-                          << "c.jpg"
-                          << "jpg";
-    QTest::newRow("trailing") << "/a/b/"
-                              << "/a"
-                              << "b"
-                              << "";
-    QTest::newRow("root child") << "/c.tar.gz"
-                                << "/"
-                                << "c.tar.gz"
-                                << "gz";
-    QTest::newRow("dot file") << "/h/.profile"
-                              << "/h"
-                              << ".profile"
-                              << "";
-    QTest::newRow("dot at end") << "/h/name."
-                                << "/h"
-                                << "name."
-                                << "";
+    auto row = [](const char* title, const char* path, const char* parent, const char* name,
+                  const char* ext) {
+        QTest::newRow(title) << QString::fromLatin1(path) << QString::fromLatin1(parent)
+                             << QString::fromLatin1(name) << QString::fromLatin1(ext);
+    };
+    row("file", "/a/b/c.jpg", "/a/b", "c.jpg", "jpg");
+    row("trailing", "/a/b/", "/a", "b", "");
+    row("root child", "/c.tar.gz", "/", "c.tar.gz", "gz");
+    row("dot file", "/h/.profile", "/h", ".profile", "");
+    row("dot at end", "/h/name.", "/h", "name.", "");
 }
 
 void TestFileSystem::paths()
@@ -61,33 +52,32 @@ void TestFileSystem::paths()
     QCOMPARE(bareName(path), name);
     QCOMPARE(extensionOf(name), ext);
     QCOMPARE(joinPath(parent, name), withoutTrailingSeparator(path));
-    QCOMPARE(joinPath(QStringLiteral("/x/"), QStringLiteral("/y")), QStringLiteral("/x/y"));
+    QCOMPARE(joinPath(u"/x/"_s, u"/y"_s), u"/x/y"_s);
 }
 
 void TestFileSystem::renameNeverReplaces()
 {
     TestWorld w;
-    const QString a = w.file(QStringLiteral("a"), "A"), b = w.file(QStringLiteral("b"), "B");
+    const QString a = w.file(u"a"_s, "A"), b = w.file(u"b"_s, "B");
     QCOMPARE(renameNoReplace(a, b), RenameResult::TargetExists);
     QCOMPARE(TestWorld::readAll(b), QByteArray("B"));
     // An empty folder is no more replaceable than a file.
-    const QString d = w.folder(QStringLiteral("d")), e = w.folder(QStringLiteral("e"));
+    const QString d = w.folder(u"d"_s), e = w.folder(u"e"_s);
     QCOMPARE(renameNoReplace(d, e), RenameResult::TargetExists);
-    QCOMPARE(renameNoReplace(a, w.path(QStringLiteral("c"))), RenameResult::Ok);
-    QCOMPARE(TestWorld::readAll(w.path(QStringLiteral("c"))), QByteArray("A"));
-    QCOMPARE(renameNoReplace(w.path(QStringLiteral("gone")), w.path(QStringLiteral("x"))),
-             RenameResult::Failed);
+    QCOMPARE(renameNoReplace(a, w.path(u"c"_s)), RenameResult::Ok);
+    QCOMPARE(TestWorld::readAll(w.path(u"c"_s)), QByteArray("A"));
+    QCOMPARE(renameNoReplace(w.path(u"gone"_s), w.path(u"x"_s)), RenameResult::Failed);
 }
 
 void TestFileSystem::listingKindsAndLinks()
 {
     TestWorld w;
-    w.file(QStringLiteral("dir/f.txt"), "12345");
-    w.folder(QStringLiteral("dir/sub"));
-    w.file(QStringLiteral("dir/.hidden"), "");
-    QVERIFY(QFile::link(w.path(QStringLiteral("dir/sub")), w.path(QStringLiteral("dir/linkdir"))));
-    QVERIFY(QFile::link(w.path(QStringLiteral("nowhere")), w.path(QStringLiteral("dir/dangling"))));
-    const auto listing = listFolderEntries(w.path(QStringLiteral("dir")), true);
+    w.file(u"dir/f.txt"_s, "12345");
+    w.folder(u"dir/sub"_s);
+    w.file(u"dir/.hidden"_s, "");
+    QVERIFY(QFile::link(w.path(u"dir/sub"_s), w.path(u"dir/linkdir"_s)));
+    QVERIFY(QFile::link(w.path(u"nowhere"_s), w.path(u"dir/dangling"_s)));
+    const auto listing = listFolderEntries(w.path(u"dir"_s), true);
     QVERIFY(listing.ok);
     QCOMPARE(listing.entries.size(), size_t(5));
     for (const auto& e : listing.entries) {
@@ -102,27 +92,28 @@ void TestFileSystem::listingKindsAndLinks()
         if (e.name == QLatin1String(".hidden"))
             QVERIFY(e.dotName);
     }
-    QVERIFY(!listFolderEntries(w.path(QStringLiteral("missing")), false).ok);
-    QVERIFY(pathExists(w.path(QStringLiteral("dir/dangling"))));
-    QVERIFY(!fileExists(w.path(QStringLiteral("dir/dangling"))));
+    QVERIFY(!listFolderEntries(w.path(u"missing"_s), false).ok);
+    QVERIFY(pathExists(w.path(u"dir/dangling"_s)));
+    QVERIFY(!fileExists(w.path(u"dir/dangling"_s)));
 }
 
 void TestFileSystem::privateTempFolder()
 {
     TestWorld w;
-    const QString t = w.path(QStringLiteral("KZ Temp"));
+    const QString t = w.path(u"KZ Temp"_s);
+    auto mode = [&] {
+        struct stat st;
+        return ::stat(QFile::encodeName(t).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
     QVERIFY(ensurePrivateFolder(t).ok);
-    struct stat st;
-    QCOMPARE(::stat(QFile::encodeName(t).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0700u);
+    QCOMPARE(mode(), 0700u);
     // Opened up by someone: made private again.
     QVERIFY(::chmod(QFile::encodeName(t).constData(), 0777) == 0);
     QVERIFY(ensurePrivateFolder(t).ok);
-    QCOMPARE(::stat(QFile::encodeName(t).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0700u);
+    QCOMPARE(mode(), 0700u);
     // A link planted in its place is refused.
-    const QString planted = w.path(QStringLiteral("planted"));
-    QVERIFY(QFile::link(w.folder(QStringLiteral("elsewhere")), planted));
+    const QString planted = w.path(u"planted"_s);
+    QVERIFY(QFile::link(w.folder(u"elsewhere"_s), planted));
     const auto check = ensurePrivateFolder(planted);
     QVERIFY(!check.ok);
     QVERIFY(!check.reason.isEmpty());
@@ -131,17 +122,16 @@ void TestFileSystem::privateTempFolder()
 void TestFileSystem::removeTreeDoesNotFollowLinks()
 {
     TestWorld w;
-    const QString keep = w.file(QStringLiteral("outside/keep.jpg"), "precious");
-    w.file(QStringLiteral("KZ Temp/a/b/copy.jpg"), "x");
-    QVERIFY(
-        QFile::link(w.path(QStringLiteral("outside")), w.path(QStringLiteral("KZ Temp/a/link"))));
-    QVERIFY(removeFolderTree(w.path(QStringLiteral("KZ Temp"))));
-    QVERIFY(!QFileInfo::exists(w.path(QStringLiteral("KZ Temp"))));
+    const QString keep = w.file(u"outside/keep.jpg"_s, "precious");
+    w.file(u"KZ Temp/a/b/copy.jpg"_s, "x");
+    QVERIFY(QFile::link(w.path(u"outside"_s), w.path(u"KZ Temp/a/link"_s)));
+    QVERIFY(removeFolderTree(w.path(u"KZ Temp"_s)));
+    QVERIFY(!QFileInfo::exists(w.path(u"KZ Temp"_s)));
     QCOMPARE(TestWorld::readAll(keep), QByteArray("precious"));
-    QVERIFY(removeFolderTree(w.path(QStringLiteral("KZ Temp")))); // already gone
+    QVERIFY(removeFolderTree(w.path(u"KZ Temp"_s))); // already gone
     // The temporary folder itself replaced by a link: only the link goes.
-    QVERIFY(QFile::link(w.path(QStringLiteral("outside")), w.path(QStringLiteral("KZ Temp"))));
-    QVERIFY(removeFolderTree(w.path(QStringLiteral("KZ Temp"))));
+    QVERIFY(QFile::link(w.path(u"outside"_s), w.path(u"KZ Temp"_s)));
+    QVERIFY(removeFolderTree(w.path(u"KZ Temp"_s)));
     QCOMPARE(TestWorld::readAll(keep), QByteArray("precious"));
 }
 
