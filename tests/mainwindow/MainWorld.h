@@ -12,9 +12,13 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestWorld.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,7 +37,7 @@ public:
 
 // Points TMPDIR at a private folder for the whole test program, so that "KZ
 // Temp" and every TestWorld live there and the real temporary folder is never
-// touched. Create one before anything else in initTestCase.
+// touched.
 class PrivateTempDir
 {
 public:
@@ -48,6 +52,50 @@ private:
     QTemporaryDir m_dir;
 };
 
+// QTEST_MAIN with a PrivateTempDir for the whole run.
+#define WINDOW_TEST_MAIN(TestObject)                                                               \
+    int main(int argc, char* argv[])                                                               \
+    {                                                                                              \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        PrivateTempDir tmp;                                                                        \
+        if (!tmp.isValid())                                                                        \
+            qFatal("no private temporary folder");                                                 \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
+
+inline QAction* findAction(QObject& main, const char* name)
+{
+    auto* a = main.findChild<QAction*>(QLatin1String(name));
+    if (!a)
+        qWarning("no action %s", name);
+    return a;
+}
+
+inline void type(QWidget* window, const char* box, const QString& text)
+{
+    auto* edit = window->findChild<QLineEdit*>(QLatin1String(box));
+    QVERIFY(edit);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+inline void click(QWidget* window, const char* button)
+{
+    auto* b = window->findChild<QAbstractButton*>(QLatin1String(button));
+    QVERIFY(b);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at,
+                      Qt::MouseButton button = Qt::NoButton, Qt::MouseButtons held = Qt::NoButton)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
 class MainWorld
 {
 public:
@@ -57,9 +105,7 @@ public:
         folders.dataFolder = folders.programFolder;
         folders.settingsFile = world.settingsFile();
         folders.binFolder = world.path(QStringLiteral("program/KZ Bin"));
-        // Defaults that keep the tests quiet unless they ask otherwise: no
-        // exit warning, and one Library so the Libraries window does not ask
-        // the first-run question.
+        // Quiet unless asked: no exit warning, one Library (no first-run question).
         set("Behavior", "warn_on_exit", "0");
         set("Libraries", "Count", QStringLiteral("1"));
         set("Libraries", "name_1", QStringLiteral("Pictures"));

@@ -5,7 +5,6 @@
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
 
-#include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -16,11 +15,6 @@ using mainwindow::pixelsFromTwips;
 using mainwindow::twipsFromPixels;
 
 namespace {
-
-QAction* findAction(fMain& main, const char* name)
-{
-    return main.findChild<QAction*>(QLatin1String(name));
-}
 
 // A main window of a known size instead of the maximised one.
 std::unique_ptr<fMain> loadSized(MainWorld& w, QSize size)
@@ -38,9 +32,6 @@ std::unique_ptr<fMain> loadSized(MainWorld& w, QSize size)
 class TestArrangement : public QObject
 {
     Q_OBJECT
-private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
     // Both windows as the tiled layout puts them in the current main window.
     static void verifyTiled(fMain& main)
     {
@@ -62,12 +53,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
     void tileGeometry_data()
     {
         QTest::addColumn<int>("mainWidth");
@@ -98,55 +83,46 @@ private Q_SLOTS:
         QCOMPARE(QRect(l.left, l.top, l.width, l.height), lower);
     }
 
-    void tiledAndRetiledOnResize()
+    // Tiled at start and after every resize of the main window, until the
+    // Explorer window is sized by hand.
+    void retiledOnResize_data()
     {
+        QTest::addColumn<int>("sizedByHand"); // 0 none, 1 Libraries, 2 Explorer
+        QTest::newRow("none") << 0;
+        QTest::newRow("Libraries sized by hand: tiling goes on") << 1;
+        QTest::newRow("Explorer sized by hand: tiling stops") << 2;
+    }
+    void retiledOnResize()
+    {
+        QFETCH(int, sizedByHand);
         MainWorld w;
         auto main = loadSized(w, QSize(1000, 700));
         verifyTiled(*main);
-        const int before = main->librariesSubWindow()->height();
-
-        main->resize(1000, 900);
-        QTRY_COMPARE(main->height(), 900);
-        verifyTiled(*main);
-        QVERIFY(main->librariesSubWindow()->height() >= before + 99);
-
-        main->resize(800, 600);
-        QTRY_COMPARE(main->height(), 600);
-        verifyTiled(*main);
-    }
-
-    void manualResize_data()
-    {
-        QTest::addColumn<bool>("explorer");
-        QTest::newRow("Explorer sized by hand: tiling stops") << true;
-        QTest::newRow("Libraries sized by hand: tiling goes on") << false;
-    }
-    void manualResize()
-    {
-        QFETCH(bool, explorer);
-        MainWorld w;
-        auto main = loadSized(w, QSize(1000, 700));
-        QMdiSubWindow* sized = explorer ? main->explorerSubWindow() : main->librariesSubWindow();
-        sized->resize(sized->width() - 80, sized->height() - 30);
-        QCOMPARE(main->state().tiled, !explorer);
+        if (sizedByHand) {
+            QMdiSubWindow* sized =
+                sizedByHand == 2 ? main->explorerSubWindow() : main->librariesSubWindow();
+            sized->resize(sized->width() - 80, sized->height() - 30);
+        }
+        QCOMPARE(main->state().tiled, sizedByHand != 2);
         const QRect libBefore = main->librariesSubWindow()->geometry();
         const QRect expBefore = main->explorerSubWindow()->geometry();
-
-        main->resize(1100, 850);
-        QTRY_COMPARE(main->height(), 850);
-        if (explorer) {
-            QCOMPARE(main->librariesSubWindow()->geometry(), libBefore);
-            QCOMPARE(main->explorerSubWindow()->geometry(), expBefore);
-        } else {
-            verifyTiled(*main);
+        for (const QSize size : {QSize(1100, 850), QSize(800, 600)}) {
+            main->resize(size);
+            QTRY_COMPARE(main->size(), size);
+            if (sizedByHand != 2) {
+                verifyTiled(*main);
+            } else {
+                QCOMPARE(main->librariesSubWindow()->geometry(), libBefore);
+                QCOMPARE(main->explorerSubWindow()->geometry(), expBefore);
+            }
         }
     }
 
     void toolbarAndStatusBarToggles_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::newRow("toolbar") << "menu_view_toolbar";
-        QTest::newRow("status bar") << "menu_view_status_bar";
+        QTest::newRow("toolbar") << QString("menu_view_toolbar");
+        QTest::newRow("status bar") << QString("menu_view_status_bar");
     }
     void toolbarAndStatusBarToggles()
     {
@@ -242,5 +218,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestArrangement)
+WINDOW_TEST_MAIN(TestArrangement)
 #include "tst_arrangement.moc"

@@ -5,94 +5,59 @@
 #include "settings/fLogin.h"
 #include "settings/fNewPassword.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
-
-using platform::PromptAnswer;
 
 namespace {
 
-QList<QWidget*> visibleTopLevels()
-{
-    QList<QWidget*> shown;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible())
-            shown << w;
-    return shown;
-}
-
-void type(QWidget* window, const char* box, const QString& text)
-{
-    auto* edit = window->findChild<QLineEdit*>(QLatin1String(box));
-    QVERIFY(edit);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-void click(QWidget* window, const char* button)
-{
-    auto* b = window->findChild<QPushButton*>(QLatin1String(button));
-    QVERIFY(b);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-QString storedPassword(const MainWorld& w)
-{
-    return w.get("", "pw");
-}
+const QString kSaved = QStringLiteral("New password has been saved");
+const QString kShort = QStringLiteral("New password must be at least six character in length");
+const QString kWrong = QStringLiteral("Current pasword is incorrect");
+const QString kSecret = mEncrypt::make_hidden_name(QStringLiteral("Secret7"), 1);
 
 } // namespace
 
 class TestLogin : public QObject
 {
     Q_OBJECT
-private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
 private Q_SLOTS:
-    void initTestCase()
+    void cleanup()
     {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
     }
-    void cleanup() { QCOMPARE(visibleTopLevels().size(), 0); }
 
     void firstPassword_data()
     {
         QTest::addColumn<QString>("newPw");
         QTest::addColumn<QString>("confirmPw");
+        QTest::addColumn<bool>("blocked"); // the settings file cannot be written
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("stored"); // "" = nothing stored, window stays open
-
-        QTest::newRow("six characters are enough") << "abcdef"
-                                                   << "abcdef"
-                                                   << "New password has been saved"
-                                                   << "zyxwvu.kz1";
-        QTest::newRow("letters scrambled, digits kept") << "Pass123"
-                                                        << "Pass123"
-                                                        << "New password has been saved"
-                                                        << "Kzhh123.kz1";
-        QTest::newRow("five characters are refused")
-            << "abcde"
-            << "abcde"
-            << "New password must be at least six character in length"
-            << "";
-        QTest::newRow("confirmation differs") << "abcdef"
-                                              << "abcdeg"
-                                              << "New passwords do not match"
-                                              << "";
+        auto row = [](const char* name, const char* pw, const char* confirm, bool blocked,
+                      const QString& message, const char* stored) {
+            QTest::newRow(name) << pw << confirm << blocked << message << stored;
+        };
+        row("six characters are enough", "abcdef", "abcdef", false, kSaved, "zyxwvu.kz1");
+        row("letters scrambled, digits kept", "Pass123", "Pass123", false, kSaved, "Kzhh123.kz1");
+        row("five characters are refused", "abcde", "abcde", false, kShort, "");
+        row("confirmation differs", "abcdef", "abcdeg", false, "New passwords do not match", "");
+        row("save fails", "abcdef", "abcdef", true, "The new password could not be saved", "");
     }
     void firstPassword()
     {
         QFETCH(QString, newPw);
         QFETCH(QString, confirmPw);
+        QFETCH(bool, blocked);
         QFETCH(QString, message);
         QFETCH(QString, stored);
         MainWorld w;
+        // A settings file whose folder is a file: nothing can be written.
+        w.world.file(QStringLiteral("blocked"), "x");
+        const settings::SettingsStore store =
+            blocked ? settings::SettingsStore(w.world.path(QStringLiteral("blocked/x.ini")))
+                    : w.store();
         int mainShown = 0;
-        fLogin login(w.store(), w.prompt, [&] { ++mainShown; });
+        fLogin login(store, w.prompt, [&] { ++mainShown; });
         login.Form_Load();
 
         QVERIFY(!login.isVisible());
@@ -107,16 +72,17 @@ private Q_SLOTS:
         click(first, "ok_button");
 
         QCOMPARE(w.prompt.seen.size(), 1);
-        QCOMPARE(w.prompt.lastText(), message);
+        const QString text = w.prompt.lastText();
+        QCOMPARE(blocked ? text.left(message.size()) : text, message); // the reason follows
         QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Cloakwell"));
-        QCOMPARE(storedPassword(w), stored);
+        QCOMPARE(w.get("", "pw"), stored);
+        QCOMPARE(mainShown, stored.isEmpty() ? 0 : 1);
         if (stored.isEmpty()) {
-            QCOMPARE(mainShown, 0);
             QVERIFY(first->isVisible());
+            QVERIFY(!first->findChild<QLineEdit*>(QStringLiteral("current_pw"))->isEnabled());
             first->close();
         } else {
             QCOMPARE(stored.size(), newPw.size() + 4);
-            QCOMPARE(mainShown, 1);
             QTRY_VERIFY(!first); // closed and gone
         }
     }
@@ -126,19 +92,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("succeeds");
-
-        const QString secret = mEncrypt::make_hidden_name(QStringLiteral("Secret7"), 1);
-        QTest::newRow("right password") << secret << "Secret7" << true;
-        QTest::newRow("case differs") << secret << "secret7" << false;
-        QTest::newRow("prefix only") << secret << "Secret" << false;
-        QTest::newRow("six characters: stored text of 10") << "zyxwvu.kz1"
-                                                           << "abcdef" << true;
-        QTest::newRow("stored text of 9 never logs in") << "zyxwv.kz1"
-                                                        << "abcde" << false;
-        QTest::newRow("stored without level suffix") << "Hvxivg7"
-                                                     << "Secret7" << false;
-        QTest::newRow("any level suffix counts") << "Hvxivg7.kz3"
-                                                 << "Secret7" << true;
+        auto row = [](const char* name, const QString& stored, const char* typed, bool ok) {
+            QTest::newRow(name) << stored << typed << ok;
+        };
+        row("right password", kSecret, "Secret7", true);
+        row("case differs", kSecret, "secret7", false);
+        row("prefix only", kSecret, "Secret", false);
+        row("six characters: stored text of 10", "zyxwvu.kz1", "abcdef", true);
+        row("stored text of 9 never logs in", "zyxwv.kz1", "abcde", false);
+        row("stored without level suffix", "Hvxivg7", "Secret7", false);
+        row("any level suffix counts", "Hvxivg7.kz3", "Secret7", true);
     }
     void login()
     {
@@ -152,12 +115,11 @@ private Q_SLOTS:
         login.Form_Load();
         QVERIFY(login.isVisible());
         QCOMPARE(login.windowTitle(), QStringLiteral("Enter Your Password"));
-        QCOMPARE(login.findChild<QLineEdit*>(QStringLiteral("pw_text_box"))->echoMode(),
-                 QLineEdit::Password);
+        auto* box = login.findChild<QLineEdit*>(QStringLiteral("pw_text_box"));
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
 
         type(&login, "pw_text_box", typed);
-        QTest::keyClick(login.findChild<QLineEdit*>(QStringLiteral("pw_text_box")),
-                        Qt::Key_Return); // OK is the default button
+        QTest::keyClick(box, Qt::Key_Return); // OK is the default button
 
         QCOMPARE(login.LoginSucceeded, succeeds);
         QCOMPARE(mainShown, succeeds ? 1 : 0);
@@ -170,31 +132,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("newPw");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("changed");
-
-        QTest::newRow("right current password") << "Secret7"
-                                                << "Another1"
-                                                << "New password has been saved" << true;
-        QTest::newRow("current differs in case") << "secret7"
-                                                 << "Another1"
-                                                 << "Current pasword is incorrect" << false;
-        QTest::newRow("current left empty") << ""
-                                            << "Another1"
-                                            << "Current pasword is incorrect" << false;
-        QTest::newRow("right current, new too short")
-            << "Secret7"
-            << "Abc12"
-            << "New password must be at least six character in length" << false;
+        QTest::newRow("right current password") << "Secret7" << QString("Another1") << kSaved;
+        QTest::newRow("current differs in case") << "secret7" << QString("Another1") << kWrong;
+        QTest::newRow("current left empty") << "" << QString("Another1") << kWrong;
+        QTest::newRow("right current, new too short") << "Secret7" << QString("Abc12") << kShort;
     }
     void changePassword()
     {
         QFETCH(QString, current);
         QFETCH(QString, newPw);
         QFETCH(QString, message);
-        QFETCH(bool, changed);
+        const bool changed = message == kSaved;
         MainWorld w;
-        const QString old = mEncrypt::make_hidden_name(QStringLiteral("Secret7"), 1);
-        w.set("", "pw", old);
+        w.set("", "pw", kSecret);
         fNewPassword dialog(w.store(), w.prompt);
         dialog.show();
         QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("current_pw"))->isEnabled());
@@ -208,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(w.prompt.seen.size(), 1);
         QCOMPARE(w.prompt.lastText(), message);
         QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Cloakwell"));
-        QCOMPARE(storedPassword(w), changed ? mEncrypt::make_hidden_name(newPw, 1) : old);
+        QCOMPARE(w.get("", "pw"), changed ? mEncrypt::make_hidden_name(newPw, 1) : kSecret);
         QCOMPARE(dialog.isVisible(), !changed);
         dialog.close();
     }
@@ -219,23 +169,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed"); // "<cancel>" presses Cancel, "<escape>" Escape
         QTest::addColumn<bool>("ends");
-
-        const QString secret = mEncrypt::make_hidden_name(QStringLiteral("Secret7"), 1);
-        QTest::newRow("wrong password") << secret << "secret7" << true;
-        QTest::newRow("cancel at login") << secret << "<cancel>" << true;
-        QTest::newRow("escape at login") << secret << "<escape>" << true;
-        QTest::newRow("cancel the first password") << ""
-                                                   << "<cancel>" << true;
+        QTest::newRow("wrong password") << kSecret << "secret7" << true;
+        QTest::newRow("cancel at login") << kSecret << "<cancel>" << true;
+        QTest::newRow("escape at login") << kSecret << "<escape>" << true;
+        QTest::newRow("cancel the first password") << QString() << "<cancel>" << true;
         QTest::newRow("right password: main window keeps it running")
-            << secret << "Secret7" << false;
-        QTest::newRow("first password saved: main window keeps it running") << ""
-                                                                            << "abcdef" << false;
+            << kSecret << "Secret7" << false;
+        QTest::newRow("first password saved: main window keeps it running")
+            << QString() << "abcdef" << false;
     }
     void programEndsWithItsLastWindow()
     {
         QFETCH(QString, stored);
         QFETCH(QString, typed);
         QFETCH(bool, ends);
+        const bool first = stored.isEmpty();
         MainWorld w;
         w.set("", "pw", stored);
         std::unique_ptr<QWidget> mainWindow;
@@ -244,60 +192,27 @@ private Q_SLOTS:
             mainWindow->show();
         });
         login.Form_Load();
-        QWidget* window = stored.isEmpty() ? static_cast<QWidget*>(login.firstPasswordWindow())
-                                           : static_cast<QWidget*>(&login);
-        if (!typed.startsWith(QLatin1Char('<')) && stored.isEmpty())
+        QWidget* window = first ? static_cast<QWidget*>(login.firstPasswordWindow()) : &login;
+        if (!typed.startsWith(QLatin1Char('<')) && first)
             w.prompt.acceptMessages();
 
         QTimer::singleShot(0, window, [&] {
-            if (typed == QLatin1String("<escape>")) {
-                QTest::keyClick(window, Qt::Key_Escape);
-                return;
-            }
-            if (typed == QLatin1String("<cancel>")) {
-                click(window, stored.isEmpty() ? "cancel_button" : "pw_cancel_button");
-                return;
-            }
-            type(window, stored.isEmpty() ? "new_pw" : "pw_text_box", typed);
-            if (stored.isEmpty())
+            if (typed == QLatin1String("<escape>"))
+                return QTest::keyClick(window, Qt::Key_Escape);
+            if (typed == QLatin1String("<cancel>"))
+                return click(window, first ? "cancel_button" : "pw_cancel_button");
+            type(window, first ? "new_pw" : "pw_text_box", typed);
+            if (first)
                 type(window, "confirm_pw", typed);
-            click(window, stored.isEmpty() ? "ok_button" : "pw_ok_button");
+            click(window, first ? "ok_button" : "pw_ok_button");
         });
         constexpr int kStillRunning = 99;
         QTimer::singleShot(1000, qApp, [] { QCoreApplication::exit(kStillRunning); });
         QGuiApplication::setQuitOnLastWindowClosed(true);
-        const int result = QCoreApplication::exec();
-        QCOMPARE(result, ends ? 0 : kStillRunning);
+        QCOMPARE(QCoreApplication::exec(), ends ? 0 : kStillRunning);
         QCOMPARE(mainWindow != nullptr, !ends);
-    }
-
-    void unsavedPasswordIsNotReportedSaved()
-    {
-        MainWorld w;
-        // The settings file's folder is a file: nothing can be written.
-        w.world.file(QStringLiteral("blocked"), "x");
-        const settings::SettingsStore store(w.world.path(QStringLiteral("blocked/Cloakwell.ini")));
-        int mainShown = 0;
-        fLogin login(store, w.prompt, [&] { ++mainShown; });
-        login.Form_Load();
-        QPointer<fNewPassword> first = login.firstPasswordWindow();
-        QVERIFY(first);
-
-        w.prompt.acceptMessages();
-        type(first, "new_pw", QStringLiteral("abcdef"));
-        type(first, "confirm_pw", QStringLiteral("abcdef"));
-        click(first, "ok_button");
-
-        QCOMPARE(w.prompt.seen.size(), 1);
-        QVERIFY2(
-            w.prompt.lastText().startsWith(QStringLiteral("The new password could not be saved")),
-            qPrintable(w.prompt.lastText()));
-        QCOMPARE(mainShown, 0);
-        QVERIFY(first->isVisible());
-        QVERIFY(!first->findChild<QLineEdit*>(QStringLiteral("current_pw"))->isEnabled());
-        first->close();
     }
 };
 
-QTEST_MAIN(TestLogin)
+WINDOW_TEST_MAIN(TestLogin)
 #include "tst_login.moc"

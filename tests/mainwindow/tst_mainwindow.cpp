@@ -5,14 +5,11 @@
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
 
-#include <QAction>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QToolBar>
-#include <QToolButton>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -23,14 +20,6 @@ using mainwindow::Command;
 using platform::PromptAnswer;
 
 namespace {
-
-QAction* findAction(fMain& main, const char* name)
-{
-    auto* a = main.findChild<QAction*>(QLatin1String(name));
-    if (!a)
-        qWarning("no action %s", name);
-    return a;
-}
 
 bool isFullyTransparent(const QIcon& icon)
 {
@@ -64,29 +53,16 @@ bool setUndeletable(const QString& folder, bool on)
     return ok;
 }
 
-void moveMouse(QWidget* widget, QPoint at)
-{
-    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
-}
-
 } // namespace
+
+Q_DECLARE_METATYPE(PromptAnswer)
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
-private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
-    void loadOrder()
+    // What a loaded main window shows before anyone touches it.
+    void loaded()
     {
         MainWorld w;
         // A crash left plain copies behind.
@@ -104,33 +80,48 @@ private Q_SLOTS:
         QCOMPARE(main->state().prefs.threshold, qint64(256) * 1048576);
         QVERIFY(isFullyTransparent(findAction(*main, "tb_paste")->icon())); // "tb_blank"
         QVERIFY(!findAction(*main, "menu_edit_paste")->isEnabled());
+
+        auto* bar = main->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QCOMPARE(bar->actions().size(), 10);
+        for (QAction* a : bar->actions())
+            if (a->objectName() != QLatin1String("tb_paste"))
+                QVERIFY2(!isFullyTransparent(a->icon()), qPrintable(a->objectName()));
+        // The short text is the tooltip, not the caption.
+        QCOMPARE(findAction(*main, "tb_library")->toolTip(), QStringLiteral("Add Library"));
+
+        findAction(*main, "menu_help_online_help")->trigger();
+        QCOMPARE(w.opener.opened, QStringList{"https://www.cloakwell.org/help"});
+
+        // The panes' context sees the live state, not a copy.
+        const browse::BrowseContext ctx = main->browseContext();
+        main->state().object_focus = mainwindow::kExplorerTree;
+        QCOMPARE(ctx.object_focus, short(mainwindow::kExplorerTree));
+        w.set("Appearance", "color_2", "255");
+        main->get_preferences();
+        QCOMPARE(ctx.prefs.color_2, settings::WinColor(255));
+        QCOMPARE(ctx.iconImageList.count(), 11);
+        QCOMPARE(ctx.folders.binFolder, w.folders.binFolder);
+        ctx.showStatus(QStringLiteral("5 Object(s) selected"));
+        QCOMPARE(main->statusPanelText(1), QStringLiteral("5 Object(s) selected"));
     }
 
     void startupWindows_data()
     {
-        QTest::addColumn<QString>("loadExplorer");
-        QTest::addColumn<QString>("loadLibraries");
         QTest::addColumn<bool>("explorer");
         QTest::addColumn<bool>("libraries");
-
-        QTest::newRow("both: tiled") << "1"
-                                     << "1" << true << true;
-        QTest::newRow("Explorer only") << "1"
-                                       << "0" << true << false;
-        QTest::newRow("Libraries only") << "0"
-                                        << "1" << false << true;
-        QTest::newRow("neither") << "0"
-                                 << "0" << false << false;
+        QTest::newRow("both: tiled") << true << true;
+        QTest::newRow("Explorer only") << true << false;
+        QTest::newRow("Libraries only") << false << true;
+        QTest::newRow("neither") << false << false;
     }
     void startupWindows()
     {
-        QFETCH(QString, loadExplorer);
-        QFETCH(QString, loadLibraries);
         QFETCH(bool, explorer);
         QFETCH(bool, libraries);
         MainWorld w;
-        w.set("Behavior", "load_explorer", loadExplorer);
-        w.set("Behavior", "load_libraries", loadLibraries);
+        w.set("Behavior", "load_explorer", QString::number(explorer));
+        w.set("Behavior", "load_libraries", QString::number(libraries));
         auto main = w.loadMain();
 
         QCOMPARE(main->explorerWindow() != nullptr, explorer);
@@ -149,21 +140,6 @@ private Q_SLOTS:
         QCOMPARE(findAction(*main, "menu_file_close")->isEnabled(), explorer || libraries);
     }
 
-    void everyToolbarButtonHasAnImage()
-    {
-        MainWorld w;
-        auto main = w.loadMain();
-        auto* bar = main->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
-        QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-        QCOMPARE(bar->actions().size(), 10);
-        for (QAction* a : bar->actions()) {
-            if (a->objectName() != QLatin1String("tb_paste"))
-                QVERIFY2(!isFullyTransparent(a->icon()), qPrintable(a->objectName()));
-        }
-        // The short text is the tooltip, not the caption.
-        QCOMPARE(findAction(*main, "tb_library")->toolTip(), QStringLiteral("Add Library"));
-    }
-
     // A command without a handler is never offered; one that gets a handler is.
     void commandsWithoutHandlerStayDisabled()
     {
@@ -172,22 +148,11 @@ private Q_SLOTS:
         for (short pane : {0, 1, 2, 3, 4}) {
             main->state().object_focus = pane;
             main->enable_toolbar();
-            for (const char* name : {"tb_new_folder",
-                                     "tb_cut",
-                                     "tb_copy",
-                                     "tb_paste",
-                                     "tb_delete",
-                                     "tb_options",
-                                     "menu_file_new_folder",
-                                     "menu_file_rename",
-                                     "menu_edit_cut",
-                                     "menu_edit_paste",
-                                     "menu_edit_find",
-                                     "menu_edit_find_next",
-                                     "menu_tools_slide_show",
-                                     "menu_tools_picture_sorter",
-                                     "menu_tools_rename_selection",
-                                     "menu_tools_options"})
+            for (const char* name :
+                 {"tb_new_folder", "tb_cut", "tb_copy", "tb_paste", "tb_delete", "tb_options",
+                  "menu_file_new_folder", "menu_file_rename", "menu_edit_cut", "menu_edit_paste",
+                  "menu_edit_find", "menu_edit_find_next", "menu_tools_slide_show",
+                  "menu_tools_picture_sorter", "menu_tools_rename_selection", "menu_tools_options"})
                 QVERIFY2(!findAction(*main, name)->isEnabled(), name);
             for (const char* name :
                  {"menu_file_close", "menu_file_exit", "menu_view_libraries", "menu_view_explorer",
@@ -249,57 +214,27 @@ private Q_SLOTS:
         QCOMPARE(cleared.at(0).at(1).value<qint16>(), qint16(mainwindow::kLibrariesList));
     }
 
-    void browseContextSeesTheLiveState()
-    {
-        MainWorld w;
-        auto main = w.loadMain();
-        const browse::BrowseContext ctx = main->browseContext();
-        main->state().object_focus = mainwindow::kExplorerTree;
-        QCOMPARE(ctx.object_focus, short(mainwindow::kExplorerTree));
-        w.set("Appearance", "color_2", "255");
-        main->get_preferences();
-        QCOMPARE(ctx.prefs.color_2, settings::WinColor(255));
-        QCOMPARE(ctx.iconImageList.count(), 11);
-        QCOMPARE(ctx.folders.binFolder, w.folders.binFolder);
-        ctx.showStatus(QStringLiteral("5 Object(s) selected"));
-        QCOMPARE(main->statusPanelText(1), QStringLiteral("5 Object(s) selected"));
-    }
-
-    void onlineHelpOpensTheWebSite()
-    {
-        MainWorld w;
-        auto main = w.loadMain();
-        findAction(*main, "menu_help_online_help")->trigger();
-        QCOMPARE(w.opener.opened, QStringList{"https://www.cloakwell.org/help"});
-    }
-
     void idleTimeout_data()
     {
-        QTest::addColumn<QString>("exitOnTimeout");
-        QTest::addColumn<QString>("timeout");
+        QTest::addColumn<bool>("exitOnTimeout");
+        QTest::addColumn<int>("timeout");
         QTest::addColumn<int>("ticks");
         QTest::addColumn<int>("exitAfter"); // tick at which the program ends, 0 never
-
-        QTest::newRow("on, 5 minutes") << "1"
-                                       << "5" << 7 << 5;
-        QTest::newRow("off, 5 minutes") << "0"
-                                        << "5" << 12 << 0;
-        QTest::newRow("on, 0 ends at the first tick") << "1"
-                                                      << "0" << 2 << 1;
-        QTest::newRow("on, 1 ends at the first tick") << "1"
-                                                      << "1" << 2 << 1;
-        QTest::newRow("on, limit past 16 bits takes the default") << "1"
-                                                                  << "70000" << 6 << 5;
+        QTest::newRow("on, 5 minutes") << true << 5 << 7 << 5;
+        QTest::newRow("off, 5 minutes") << false << 5 << 12 << 0;
+        QTest::newRow("on, 0 ends at the first tick") << true << 0 << 2 << 1;
+        QTest::newRow("on, 1 ends at the first tick") << true << 1 << 2 << 1;
+        QTest::newRow("on, limit past 16 bits takes the default") << true << 70000 << 6 << 5;
     }
     void idleTimeout()
     {
-        QFETCH(QString, exitOnTimeout);
-        QFETCH(QString, timeout);
+        QFETCH(bool, exitOnTimeout);
+        QFETCH(int, timeout);
         QFETCH(int, ticks);
         QFETCH(int, exitAfter);
         MainWorld w;
-        w.set("Behavior", "exit_on_timeout", exitOnTimeout);
-        w.set("Behavior", "timeout", timeout);
+        w.set("Behavior", "exit_on_timeout", QString::number(exitOnTimeout));
+        w.set("Behavior", "timeout", QString::number(timeout));
         auto main = w.loadMain();
         auto& idle = main->state().idle;
         QCOMPARE(idle.inactivity_timer().interval(), 60000);
@@ -332,14 +267,14 @@ private Q_SLOTS:
         // window has its tiled size.
         fLibraries* libraries = main->librariesWindow();
         QTRY_VERIFY(libraries->previewBox()->width() > 0);
-        moveMouse(libraries, QPoint(libraries->width() - 2, 5));
+        sendMouse(libraries, QEvent::MouseMove, QPoint(libraries->width() - 2, 5));
         QCOMPARE(idle.inactive_time(), qint16(0));
         QVERIFY(idle.inactivity_timer().remainingTime() > 50000); // a full minute again
 
         tick(4);
         // The background of the main window, right of the tiled windows.
         QWidget* background = main->mdiArea()->viewport();
-        moveMouse(background, QPoint(background->width() - 2, 5));
+        sendMouse(background, QEvent::MouseMove, QPoint(background->width() - 2, 5));
         QCOMPARE(idle.inactive_time(), qint16(0));
 
         tick(4);
@@ -367,34 +302,37 @@ private Q_SLOTS:
     void exitWarning_data()
     {
         QTest::addColumn<QString>("unhiddenIn"); // "library", "bin", "missing library", ""
-        QTest::addColumn<QString>("warnOnExit");
-        QTest::addColumn<int>("answer");    // PromptAnswer, when asked
-        QTest::addColumn<QString>("named"); // "" = no question
-        QTest::addColumn<bool>("ends");
-
-        const int yes = int(PromptAnswer::Yes), no = int(PromptAnswer::No);
-        QTest::newRow("library, Yes") << "library"
-                                      << "1" << yes << "Pictures" << true;
-        QTest::newRow("library, No") << "library"
-                                     << "1" << no << "Pictures" << false;
-        QTest::newRow("bin, No") << "bin"
-                                 << "1" << no << "Red Ovidor Bin" << false;
-        QTest::newRow("warning off") << "library"
-                                     << "0" << yes << "" << true;
-        QTest::newRow("missing library skipped") << "missing library"
-                                                 << "1" << yes << "" << true;
-        QTest::newRow("all hidden") << ""
-                                    << "1" << yes << "" << true;
+        QTest::addColumn<bool>("warnOnExit");
+        QTest::addColumn<bool>("byTimeout");      // the idle count ends it instead of File > Exit
+        QTest::addColumn<PromptAnswer>("answer"); // when asked
+        QTest::addColumn<QString>("named");       // "" = no question
+        auto row = [](const char* name, const char* in, bool warn, bool timeout, PromptAnswer a,
+                      const char* named) {
+            QTest::newRow(name) << QString(in) << warn << timeout << a << QString(named);
+        };
+        const PromptAnswer yes = PromptAnswer::Yes, no = PromptAnswer::No;
+        row("library, Yes", "library", true, false, yes, "Pictures");
+        row("library, No", "library", true, false, no, "Pictures");
+        row("bin, No", "bin", true, false, no, "Red Ovidor Bin");
+        row("bin, No at the idle timeout", "bin", true, true, no, "Red Ovidor Bin");
+        row("warning off", "library", false, false, yes, "");
+        row("missing library skipped", "missing library", true, false, yes, "");
+        row("all hidden", "", true, false, yes, "");
     }
     void exitWarning()
     {
         QFETCH(QString, unhiddenIn);
-        QFETCH(QString, warnOnExit);
-        QFETCH(int, answer);
+        QFETCH(bool, warnOnExit);
+        QFETCH(bool, byTimeout);
+        QFETCH(PromptAnswer, answer);
         QFETCH(QString, named);
-        QFETCH(bool, ends);
+        const bool ends = named.isEmpty() || answer == PromptAnswer::Yes;
         MainWorld w;
-        w.set("Behavior", "warn_on_exit", warnOnExit);
+        w.set("Behavior", "warn_on_exit", QString::number(warnOnExit));
+        if (byTimeout) {
+            w.set("Behavior", "exit_on_timeout", "1");
+            w.set("Behavior", "timeout", "1");
+        }
         const QString library = w.world.folder(QStringLiteral("Pictures"));
         w.world.file(QStringLiteral("Pictures/") + mEncrypt::make_hidden_name("a.jpg", 2), "x");
         if (unhiddenIn == QLatin1String("library"))
@@ -414,8 +352,11 @@ private Q_SLOTS:
         auto main = w.loadMain();
         w.tempCopy(QStringLiteral("copy.jpg"));
         if (!named.isEmpty())
-            w.prompt.answer(PromptAnswer(answer));
-        findAction(*main, "menu_file_exit")->trigger();
+            w.prompt.answer(answer);
+        if (byTimeout)
+            main->state().idle.inactivity_timer_Timer();
+        else
+            findAction(*main, "menu_file_exit")->trigger();
 
         // The browser windows were closed before the question.
         QCOMPARE(w.prompt.seen.size(), named.isEmpty() ? 0 : 1);
@@ -443,22 +384,6 @@ private Q_SLOTS:
         }
     }
 
-    void idleTimeoutAsksTheExitQuestionToo()
-    {
-        MainWorld w;
-        w.set("Behavior", "warn_on_exit", "1");
-        w.set("Behavior", "exit_on_timeout", "1");
-        w.set("Behavior", "timeout", "1");
-        w.world.file(QStringLiteral("program/KZ Bin/c.jpg"), "x");
-        auto main = w.loadMain();
-        w.prompt.answer(PromptAnswer::No);
-        main->state().idle.inactivity_timer_Timer();
-        QCOMPARE(w.prompt.seen.size(), 1);
-        QVERIFY(w.exits.isEmpty());
-        QVERIFY(main->isVisible());
-        QVERIFY(main->librariesWindow());
-    }
-
     void temporaryFolderThatCannotBeDeleted()
     {
         MainWorld w;
@@ -479,5 +404,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+WINDOW_TEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -7,19 +7,10 @@
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QTest>
 #include <QTreeView>
-
-inline QAction* findAction(fMain& main, const char* name)
-{
-    auto* a = main.findChild<QAction*>(QLatin1String(name));
-    if (!a)
-        qWarning("no action %s", name);
-    return a;
-}
 
 // Clicks the tree node with that key (opening the nodes above it first, as a
 // user would to reach it). False when the tree has no such node.
@@ -80,13 +71,6 @@ inline std::unique_ptr<fMain> loadSettled(MainWorld& w)
         if (!QTest::qWaitFor([&] { return lib->previewBox()->width() > 0; }))
             qWarning("the Libraries window did not take its tiled size");
     return main;
-}
-
-inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at,
-                      Qt::MouseButton button = Qt::NoButton, Qt::MouseButtons held = Qt::NoButton)
-{
-    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
 }
 
 // Drags a splitter bar: pressed at its left edge, moved by dx pixels, released.
