@@ -8,10 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
-#include <QToolButton>
 
 #include <functional>
 
@@ -19,24 +16,9 @@ using platform::PromptAnswer;
 
 namespace {
 
-void type(QWidget* dialog, const char* box, const QString& text)
-{
-    auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(box));
-    QVERIFY(edit);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
 QString boxText(QWidget* dialog, const char* box)
 {
     return dialog->findChild<QLineEdit*>(QLatin1String(box))->text();
-}
-
-void click(QWidget* dialog, const char* button)
-{
-    auto* b = dialog->findChild<QAbstractButton*>(QLatin1String(button));
-    QVERIFY(b);
-    QTest::mouseClick(b, Qt::LeftButton);
 }
 
 // Runs `act` on the modal window of that class as soon as it shows.
@@ -59,70 +41,44 @@ template <class Window> void whenShown(const std::function<void(Window*)>& act)
 class TestAddLibrary : public QObject
 {
     Q_OBJECT
-private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
     void refusals_data()
     {
-        QTest::addColumn<QString>("path"); // {world}, {bin}, {tmp} stand for those folders
+        QTest::addColumn<QString>("path"); // {world}, {BIN}, {tmp} stand for those folders
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("pathAfter");
-        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("badName"); // else the path is refused
         QTest::addColumn<QString>("text");
-        const QString path = QStringLiteral("Invalid Library Path");
-        const QString name = QStringLiteral("Invalid Library Name");
-        const QString root =
-            QStringLiteral("The library path cannot be the root folder of a drive ");
-        QTest::newRow("root") << "/"
-                              << "New"
-                              << "" << path << root;
-        QTest::newRow("two characters") << "/a/"
-                                        << "New"
-                                        << "/a" << path << root;
-        QTest::newRow("the bin, in other letters")
-            << "{BIN}"
-            << "New"
-            << "{BIN}" << path
-            << "The \"KZ Bin\" folder represents the Red Ovidor bin. Please select a "
-               "different path.";
-        QTest::newRow("the temporary folder")
-            << "{tmp}/"
-            << "New"
-            << "{tmp}" << path << "The library path may not point to the Windows temporary folder";
-        QTest::newRow("missing") << "{world}/Nowhere"
-                                 << "New"
-                                 << "{world}/Nowhere" << path << "That path does not exist";
-        QTest::newRow("relative") << "Pictures"
-                                  << "New"
-                                  << "Pictures" << path << "That path does not exist";
-        QTest::newRow("name invalid") << "{world}/New"
-                                      << "a*b"
-                                      << "{world}/New" << name << "The library name is invalid";
-        QTest::newRow("no name") << "{world}/New"
-                                 << ""
-                                 << "{world}/New" << name << "The library name is invalid";
-        QTest::newRow("name taken")
-            << "{world}/New"
-            << "Pictures"
-            << "{world}/New" << name << "A library with that name already exists";
-        QTest::newRow("path taken")
-            << "{world}/Pictures/"
-            << "Other"
-            << "{world}/Pictures" << path << "A library already exists at that path";
+        auto row = [](const char* tag, const char* path, const char* name, const char* after,
+                      bool badName, const char* text) {
+            QTest::newRow(tag) << QString(path) << QString(name) << QString(after) << badName
+                               << QString(text);
+        };
+        const char* root = "The library path cannot be the root folder of a drive ";
+        const char* missing = "That path does not exist";
+        const char* invalid = "The library name is invalid";
+        row("root", "/", "New", "", false, root);
+        row("two characters", "/a/", "New", "/a", false, root);
+        row("the bin, in other letters", "{BIN}", "New", "{BIN}", false,
+            "The \"KZ Bin\" folder represents the Red Ovidor bin. Please select a different "
+            "path.");
+        row("the temporary folder", "{tmp}/", "New", "{tmp}", false,
+            "The library path may not point to the Windows temporary folder");
+        row("missing", "{world}/Nowhere", "New", "{world}/Nowhere", false, missing);
+        row("relative", "Pictures", "New", "Pictures", false, missing);
+        row("name invalid", "{world}/New", "a*b", "{world}/New", true, invalid);
+        row("no name", "{world}/New", "", "{world}/New", true, invalid);
+        row("name taken", "{world}/New", "Pictures", "{world}/New", true,
+            "A library with that name already exists");
+        row("path taken", "{world}/Pictures/", "Other", "{world}/Pictures", false,
+            "A library already exists at that path");
     }
     void refusals()
     {
         QFETCH(QString, path);
         QFETCH(QString, name);
         QFETCH(QString, pathAfter);
-        QFETCH(QString, title);
+        QFETCH(bool, badName);
         QFETCH(QString, text);
         MainWorld w;
         w.world.folder(QStringLiteral("New"));
@@ -140,7 +96,8 @@ private Q_SLOTS:
         click(&dialog, "add_library_button");
 
         QCOMPARE(w.prompt.seen.size(), 1);
-        QCOMPARE(w.prompt.lastTitle(), title);
+        QCOMPARE(w.prompt.lastTitle(), badName ? QStringLiteral("Invalid Library Name")
+                                               : QStringLiteral("Invalid Library Path"));
         QCOMPARE(w.prompt.lastText(), text);
         QCOMPARE(w.prompt.seen.back().buttons, platform::PromptButtons::Ok);
         QVERIFY(dialog.isVisible());
@@ -216,5 +173,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestAddLibrary)
+WINDOW_TEST_MAIN(TestAddLibrary)
 #include "tst_addlibrary.moc"

@@ -15,28 +15,29 @@ using mainwindow::ToolbarRules;
 
 namespace {
 
-// Buttons 1 to 9 as a row of letters, "-" for off: L F H U X C V D R.
+// Each entry as its letter when offered, "-" when not.
+QString letters(const char* names, std::initializer_list<bool> on)
+{
+    QString out;
+    for (bool o : on) {
+        out += o ? QLatin1Char(*names) : QLatin1Char('-');
+        ++names;
+    }
+    return out;
+}
+
+// Buttons 1 to 9: New Library, New Folder, Hide, Unhide, Cut, Copy, Paste, Delete, Refresh.
 QString shown(const ToolbarRules& r)
 {
-    const bool on[] = {r.newLibrary, r.newFolder, r.hide, r.unhide, r.cut,
-                       r.copy,       r.paste,     r.del,  r.refresh};
-    const QString letters = QStringLiteral("LFHUXCVDR");
-    QString out;
-    for (int i = 0; i < 9; ++i)
-        out += on[i] ? letters[i] : QLatin1Char('-');
-    return out;
+    return letters("LFHUXCVDR", {r.newLibrary, r.newFolder, r.hide, r.unhide, r.cut, r.copy,
+                                 r.paste, r.del, r.refresh});
 }
 
 // Open, Rename, Find, Find Next, Select All, Invert, Rename Selection.
 QString shown(const MenuRules& m)
 {
-    const bool on[] = {m.open,      m.rename,          m.find,           m.findNext,
-                       m.selectAll, m.invertSelection, m.renameSelection};
-    const QString letters = QStringLiteral("ORFNAIS");
-    QString out;
-    for (int i = 0; i < 7; ++i)
-        out += on[i] ? letters[i] : QLatin1Char('-');
-    return out;
+    return letters("ORFNAIS", {m.open, m.rename, m.find, m.findNext, m.selectAll, m.invertSelection,
+                               m.renameSelection});
 }
 
 void openAndClose(fMain& main, const char* menuName)
@@ -56,8 +57,6 @@ class TestCommands : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
     // The default Library holding a plain and a hidden file and a folder,
     // listed in the Libraries window.
     static std::unique_ptr<fMain> loadListed(MainWorld& w, QString* lib = nullptr)
@@ -73,18 +72,12 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
     void toolbarRules_data()
     {
         QTest::addColumn<PaneFacts>("facts");
         QTest::addColumn<QString>("buttons");
-        auto facts = [](short pane, const char* kind, int selected = 0, bool hidden = false,
-                        bool plain = false, bool buffered = false) {
+        auto row = [](const char* name, short pane, const char* kind, int selected, bool hidden,
+                      bool plain, bool buffered, const char* buttons) {
             PaneFacts f;
             f.pane = pane;
             f.kind = QLatin1String(kind);
@@ -93,29 +86,19 @@ private Q_SLOTS:
             f.selectedPlain = plain;
             f.buffered = buffered;
             f.browserOpen = pane != 0;
-            return f;
+            QTest::newRow(name) << f << QString(buttons);
         };
-        QTest::newRow("no pane") << facts(0, "") << "---------";
-        QTest::newRow("Libraries root")
-            << facts(1, "mylibraries", 0, false, false, true) << "L-HU----R";
-        QTest::newRow("Library node, buffered")
-            << facts(1, "library", 0, false, false, true) << "LFHU--VDR";
-        QTest::newRow("folder node") << facts(1, "folder") << "LFHUXC-DR";
-        QTest::newRow("bin node, buffered")
-            << facts(1, "trash", 0, false, false, true) << "L-HU----R";
-        QTest::newRow("list, nothing selected") << facts(2, "folder") << "LF------R";
-        QTest::newRow("list, hidden and plain") << facts(2, "folder", 2, true, true) << "LFHUXC-DR";
-        QTest::newRow("list, hidden only") << facts(2, "library", 1, true, false) << "LF-UXC-DR";
-        QTest::newRow("list in the bin") << facts(2, "trash", 1, false, true, true) << "L-H-XC-DR";
-        QTest::newRow("Explorer root")
-            << facts(3, "mylibraries", 0, false, false, true) << "--------R";
-        QTest::newRow("CD, buffered") << facts(3, "cd", 0, false, false, true) << "--------R";
-        QTest::newRow("fixed drive, buffered")
-            << facts(3, "drive", 0, false, false, true) << "-F----V-R";
-        QTest::newRow("Explorer folder") << facts(3, "folder") << "-F--XC-DR";
-        QTest::newRow("Explorer list, hidden selected")
-            << facts(4, "desktop", 1, true, false) << "-F--XC-DR";
-        QTest::newRow("Explorer list, nothing") << facts(4, "drive") << "-F------R";
+        // The bin, CD and drive nodes and the listing's selections are checked
+        // through the windows below.
+        row("no pane", 0, "", 0, false, false, false, "---------");
+        row("Libraries root", 1, "mylibraries", 0, false, false, true, "L-HU----R");
+        row("Library node, buffered", 1, "library", 0, false, false, true, "LFHU--VDR");
+        row("folder node", 1, "folder", 0, false, false, false, "LFHUXC-DR");
+        row("list in the bin", 2, "trash", 1, false, true, true, "L-H-XC-DR");
+        row("Explorer root", 3, "mylibraries", 0, false, false, true, "--------R");
+        row("Explorer folder", 3, "folder", 0, false, false, false, "-F--XC-DR");
+        row("Explorer list, hidden selected", 4, "desktop", 1, true, false, false, "-F--XC-DR");
+        row("Explorer list, nothing", 4, "drive", 0, false, false, false, "-F------R");
     }
     void toolbarRules()
     {
@@ -126,40 +109,33 @@ private Q_SLOTS:
 
     void menuRules_data()
     {
-        QTest::addColumn<short>("pane");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("items");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<bool>("searchText");
+        QTest::addColumn<PaneFacts>("facts");
         QTest::addColumn<QString>("entries");
-        QTest::newRow("no pane") << short(0) << "" << 5 << 0 << true << "-------";
-        QTest::newRow("Library node") << short(1) << "library" << 0 << 0 << true << "-R-----";
-        QTest::newRow("bin node, list has items")
-            << short(1) << "trash" << 3 << 0 << false << "--F-A--";
-        QTest::newRow("list, no search text")
-            << short(2) << "folder" << 3 << 1 << false << "ORF-AIS";
-        QTest::newRow("list, search text") << short(2) << "folder" << 3 << 0 << true << "ORFNAI-";
-        QTest::newRow("Explorer folder node")
-            << short(3) << "folder" << 0 << 0 << false << "-R-----";
-        QTest::newRow("Explorer drive node") << short(3) << "drive" << 2 << 0 << true << "--FNA--";
-        QTest::newRow("Explorer list") << short(4) << "drive" << 2 << 1 << false << "ORF-AI-";
+        auto row = [](const char* name, short pane, const char* kind, int items, int selected,
+                      bool searchText, const char* entries) {
+            PaneFacts f;
+            f.pane = pane;
+            f.kind = QLatin1String(kind);
+            f.listItems = items;
+            f.selected = selected;
+            f.searchText = searchText;
+            f.browserOpen = f.librariesOpen = true;
+            QTest::newRow(name) << f << QString(entries);
+        };
+        row("no pane", 0, "", 5, 0, true, "-------");
+        row("Library node", 1, "library", 0, 0, true, "-R-----");
+        row("bin node, list has items", 1, "trash", 3, 0, false, "--F-A--");
+        row("list, no search text", 2, "folder", 3, 1, false, "ORF-AIS");
+        row("list, search text", 2, "folder", 3, 0, true, "ORFNAI-");
+        row("Explorer folder node", 3, "folder", 0, 0, false, "-R-----");
+        row("Explorer drive node", 3, "drive", 2, 0, true, "--FNA--");
+        row("Explorer list", 4, "drive", 2, 1, false, "ORF-AI-");
     }
     void menuRules()
     {
-        QFETCH(short, pane);
-        QFETCH(QString, kind);
-        QFETCH(int, items);
-        QFETCH(int, selected);
-        QFETCH(bool, searchText);
+        QFETCH(PaneFacts, facts);
         QFETCH(QString, entries);
-        PaneFacts f;
-        f.pane = pane;
-        f.kind = kind;
-        f.listItems = items;
-        f.selected = selected;
-        f.searchText = searchText;
-        f.browserOpen = f.librariesOpen = true;
-        QCOMPARE(shown(mainwindow::menu_rules(f)), entries);
+        QCOMPARE(shown(mainwindow::menu_rules(facts)), entries);
     }
 
     // A hidden and a plain item chosen: both Hide and Unhide apply.
@@ -191,12 +167,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("explorer");
         QTest::addColumn<QString>("node"); // "bin", "cd", "drive"
         QTest::addColumn<QString>("buttons");
-        QTest::newRow("the bin") << false << "bin"
-                                 << "L-HU----R";
-        QTest::newRow("a CD") << true << "cd"
-                              << "--------R";
-        QTest::newRow("a fixed drive") << true << "drive"
-                                       << "-F----V-R";
+        QTest::newRow("the bin") << false << QString("bin") << QString("L-HU----R");
+        QTest::newRow("a CD") << true << QString("cd") << QString("--------R");
+        QTest::newRow("a fixed drive") << true << QString("drive") << QString("-F----V-R");
     }
     void treeNodeKinds()
     {
@@ -320,5 +293,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestCommands)
+WINDOW_TEST_MAIN(TestCommands)
 #include "tst_commands.moc"

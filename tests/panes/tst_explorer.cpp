@@ -34,76 +34,50 @@ void clickExpander(QTreeView* view, const QModelIndex& index)
 class TestExplorer : public QObject
 {
     Q_OBJECT
-private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
-    void loadShowsMyComputerOpen()
+    // "My Computer" opens loaded one level ahead; a second expansion keeps
+    // what the first loaded; closing a node above the listed folder chooses
+    // and lists it; closing "My Computer" empties the listing.
+    void myComputerTree()
     {
         MainWorld w;
-        w.world.folder(QStringLiteral("Desktop/A"));
+        w.world.folder(QStringLiteral("Desktop/A/B/C"));
+        w.world.file(QStringLiteral("Desktop/top.txt"));
         auto main = loadSettled(w);
         fExplorer* window = main->explorerWindow();
-        const browse::TreeNode* root = window->pane().tree.firstRoot();
+        QTreeView* view = window->treeView();
+        browse::FolderTreeModel& tree = window->pane().tree;
+        const browse::TreeNode* root = tree.firstRoot();
         QCOMPARE(root->text, QStringLiteral("My Computer"));
-        QVERIFY(window->treeView()->isExpanded(window->pane().tree.indexOf(root)));
+        QVERIFY(view->isExpanded(tree.indexOf(root)));
         QCOMPARE(root->children.size(), size_t(3));
         QCOMPARE(root->children[0]->text, QStringLiteral("Desktop"));
         QCOMPARE(root->children[1]->text, QStringLiteral("My Documents"));
         QCOMPARE(root->children[2]->text, QStringLiteral("Data (") + w.world.path("disk") + ')');
-        // One level ahead: Desktop shows that it has a subfolder.
-        QVERIFY(window->treeView()->model()->hasChildren(indexOfKey(window, w.desktop)));
+        QVERIFY(view->model()->hasChildren(indexOfKey(window, w.desktop))); // A, a level ahead
         QCOMPARE(window->pane().list.tag(), QString());
         QCOMPARE(window->pane().list.count(), 0);
-    }
 
-    void secondExpansionKeepsWhatWasLoaded()
-    {
-        MainWorld w;
-        w.world.folder(QStringLiteral("Desktop/A/B/C"));
-        auto main = loadSettled(w);
-        fExplorer* window = main->explorerWindow();
-        QTreeView* view = window->treeView();
         const QString a = w.desktop + QStringLiteral("/A");
         clickExpander(view, indexOfKey(window, w.desktop));
         clickExpander(view, indexOfKey(window, a));
-        const browse::TreeNode* c = window->pane().tree.nodeByKey(a + QStringLiteral("/B/C"));
+        const browse::TreeNode* c = tree.nodeByKey(a + QStringLiteral("/B/C"));
         QVERIFY(c); // loaded a level ahead of A's children
-
         clickExpander(view, indexOfKey(window, a));
         QVERIFY(!view->isExpanded(indexOfKey(window, a)));
         QVERIFY(QDir().mkpath(a + QStringLiteral("/B/C2")));
         clickExpander(view, indexOfKey(window, a));
         QVERIFY(view->isExpanded(indexOfKey(window, a)));
-        QCOMPARE(window->pane().tree.nodeByKey(a + QStringLiteral("/B/C")), c);
-        QVERIFY(!window->pane().tree.nodeByKey(a + QStringLiteral("/B/C2")));
-    }
+        QCOMPARE(tree.nodeByKey(a + QStringLiteral("/B/C")), c);
+        QVERIFY(!tree.nodeByKey(a + QStringLiteral("/B/C2")));
 
-    // Closing a node above the listed folder chooses the closed node and
-    // lists it; closing "My Computer" empties the listing.
-    void collapsingChoosesTheClosedNode()
-    {
-        MainWorld w;
-        w.world.folder(QStringLiteral("Desktop/A/B"));
-        w.world.file(QStringLiteral("Desktop/top.txt"));
-        auto main = loadSettled(w);
-        fExplorer* window = main->explorerWindow();
-        const QString a = w.desktop + QStringLiteral("/A");
         QVERIFY(clickNode(window, a));
         QTRY_COMPARE(window->pane().list.tag(), a);
-
-        clickExpander(window->treeView(), indexOfKey(window, w.desktop));
-        QCOMPARE(window->pane().tree.selectedKey(), w.desktop);
+        clickExpander(view, indexOfKey(window, w.desktop));
+        QCOMPARE(tree.selectedKey(), w.desktop);
         QTRY_COMPARE(window->pane().list.tag(), w.desktop);
         QCOMPARE(shownNames(window), (QStringList{"A", "top.txt"}));
-
-        clickExpander(window->treeView(), indexOfKey(window, QStringLiteral("mycomputer")));
+        clickExpander(view, indexOfKey(window, QStringLiteral("mycomputer")));
         QCOMPARE(window->pane().list.count(), 0);
         QCOMPARE(window->pane().list.tag(), QString());
     }
@@ -127,13 +101,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("dragPixels");
         QTest::addColumn<double>("left");
         // Too narrow for both limits: the lower one wins.
-        QTest::newRow("Explorer, 3900 twips") << "vert_bar_3" << 3900 << 10 << 2000.0;
-        QTest::newRow("Explorer, follows") << "vert_bar_3" << 9000 << 20 << 2800.0;
-        QTest::newRow("Explorer, right limit") << "vert_bar_3" << 9000 << 400 << 7000.0;
-        QTest::newRow("Explorer, left limit") << "vert_bar_3" << 9000 << -100 << 2000.0;
-        QTest::newRow("Libraries 1, before bar 2") << "vert_bar_1" << 13500 << 600 << 8440.0;
-        QTest::newRow("Libraries 2, after the listing") << "vert_bar_2" << 13500 << -600 << 4545.0;
-        QTest::newRow("Libraries 2, before the edge") << "vert_bar_2" << 13500 << 200 << 12000.0;
+        QTest::newRow("Explorer, 3900 twips") << QString("vert_bar_3") << 3900 << 10 << 2000.0;
+        QTest::newRow("Explorer, follows") << QString("vert_bar_3") << 9000 << 20 << 2800.0;
+        QTest::newRow("Explorer, right limit") << QString("vert_bar_3") << 9000 << 400 << 7000.0;
+        QTest::newRow("Explorer, left limit") << QString("vert_bar_3") << 9000 << -100 << 2000.0;
+        QTest::newRow("Libraries 1, before bar 2")
+            << QString("vert_bar_1") << 13500 << 600 << 8440.0;
+        QTest::newRow("Libraries 2, after the listing")
+            << QString("vert_bar_2") << 13500 << -600 << 4545.0;
+        QTest::newRow("Libraries 2, before the edge")
+            << QString("vert_bar_2") << 13500 << 200 << 12000.0;
     }
     void splitterLimits()
     {
@@ -159,5 +136,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestExplorer)
+WINDOW_TEST_MAIN(TestExplorer)
 #include "tst_explorer.moc"

@@ -13,8 +13,6 @@ class TestFileCommands : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
     // The Library "Pictures" with two pictures and a folder, listed.
     static std::unique_ptr<fMain> loadListed(MainWorld& w)
     {
@@ -39,12 +37,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
     void hideAndUnhideFromTheToolbar()
     {
         MainWorld w;
@@ -143,5 +135,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFileCommands)
+WINDOW_TEST_MAIN(TestFileCommands)
 #include "tst_filecommands.moc"

@@ -8,7 +8,6 @@
 
 #include <QBrush>
 #include <QFont>
-#include <QMdiSubWindow>
 #include <QTimer>
 
 using platform::PromptAnswer;
@@ -35,16 +34,7 @@ QString fillPictures(MainWorld& w)
 class TestLibrariesWindow : public QObject
 {
     Q_OBJECT
-private:
-    std::unique_ptr<PrivateTempDir> m_tmp;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_tmp = std::make_unique<PrivateTempDir>();
-        QVERIFY(m_tmp->isValid());
-    }
-
     void loadReselectsTheLastFolder()
     {
         MainWorld w;
@@ -111,15 +101,24 @@ private Q_SLOTS:
         QCOMPARE(root->children.front()->text, QStringLiteral("Red Ovidor"));
     }
 
-    // A run of clicks clears the listing each time and fills it once, after
-    // the last; clicking the folder already listed changes nothing.
+    // The root empties the listing and the status bar. A run of clicks clears
+    // the listing each time and fills it once, after the last; clicking the
+    // folder already listed changes nothing.
     void nodeClicksListOnceAfterTheLast()
     {
         MainWorld w;
         const QString lib = fillPictures(w);
+        w.set("Behavior", "last_path", lib);
         auto main = loadSettled(w);
         fLibraries* window = main->librariesWindow();
         browse::FolderListModel& list = window->pane().list;
+        QCOMPARE(list.count(), 4);
+        QVERIFY(!main->statusPanelText(2).isEmpty());
+        QVERIFY(clickNode(window, QStringLiteral("mylibraries")));
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.tag(), QString());
+        QCOMPARE(main->statusPanelText(2), QString());
+
         auto* delay = window->findChild<QTimer*>(QStringLiteral("delay_timer"));
         const quint64 before = list.listingSerial();
 
@@ -162,34 +161,17 @@ private Q_SLOTS:
         QCOMPARE(list.listingSerial(), before + 1);
     }
 
-    void rootEmptiesTheList()
-    {
-        MainWorld w;
-        const QString lib = fillPictures(w);
-        w.set("Behavior", "last_path", lib);
-        auto main = loadSettled(w);
-        fLibraries* window = main->librariesWindow();
-        QCOMPARE(window->pane().list.count(), 4);
-        QVERIFY(clickNode(window, QStringLiteral("mylibraries")));
-        QCOMPARE(window->pane().list.count(), 0);
-        QCOMPARE(window->pane().list.tag(), QString());
-        QCOMPARE(main->statusPanelText(2), QString()); // the status bar was cleared
-    }
-
     void selectionTotals_data()
     {
         QTest::addColumn<QList<int>>("kilobytes"); // one file each; -1 a folder
         QTest::addColumn<QString>("shown");
-        QTest::newRow("999 KB") << QList<int>{500, 499} << "2 Object(s) selected totalling 999 KB";
-        QTest::newRow("1001 KB is 1 MB")
-            << QList<int>{1000, 1} << "2 Object(s) selected totalling 1 MB";
-        QTest::newRow("2500 KB: half to even")
-            << QList<int>{1250, 1250} << "2 Object(s) selected totalling 2 MB";
-        QTest::newRow("3500 KB: half to even")
-            << QList<int>{3000, 500} << "2 Object(s) selected totalling 4 MB";
-        QTest::newRow("folders only") << QList<int>{-1, -1, -1} << "3 Object(s) selected";
-        QTest::newRow("folder and file")
-            << QList<int>{-1, 12} << "2 Object(s) selected totalling 12 KB";
+        const QString two = QStringLiteral("2 Object(s) selected totalling ");
+        QTest::newRow("999 KB") << QList<int>{500, 499} << two + "999 KB";
+        QTest::newRow("1001 KB is 1 MB") << QList<int>{1000, 1} << two + "1 MB";
+        QTest::newRow("2500 KB: half to even") << QList<int>{1250, 1250} << two + "2 MB";
+        QTest::newRow("3500 KB: half to even") << QList<int>{3000, 500} << two + "4 MB";
+        QTest::newRow("folders only") << QList<int>{-1, -1, -1} << QString("3 Object(s) selected");
+        QTest::newRow("folder and file") << QList<int>{-1, 12} << two + "12 KB";
     }
     void selectionTotals()
     {
@@ -219,19 +201,19 @@ private Q_SLOTS:
     void escapeKey_data()
     {
         QTest::addColumn<bool>("buffered");
-        QTest::addColumn<QString>("escapeExit");
+        QTest::addColumn<bool>("escapeExit");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("empty buffer, escape_exit off: nothing") << false << "0" << false;
-        QTest::newRow("empty buffer, escape_exit on: exit") << false << "1" << true;
-        QTest::newRow("pending cut: only cancelled") << true << "1" << false;
+        QTest::newRow("empty buffer, escape_exit off: nothing") << false << false << false;
+        QTest::newRow("empty buffer, escape_exit on: exit") << false << true << true;
+        QTest::newRow("pending cut: only cancelled") << true << true << false;
     }
     void escapeKey()
     {
         QFETCH(bool, buffered);
-        QFETCH(QString, escapeExit);
+        QFETCH(bool, escapeExit);
         QFETCH(bool, closes);
         MainWorld w;
-        w.set("Behavior", "escape_exit", escapeExit);
+        w.set("Behavior", "escape_exit", QString::number(escapeExit));
         auto main = loadSettled(w);
         auto& state = main->state();
         if (buffered) {
@@ -244,25 +226,6 @@ private Q_SLOTS:
         QCOMPARE(main->isVisible(), !closes);
         QCOMPARE(state.edit_buffer_size, qint16(0));
         QVERIFY(w.prompt.seen.isEmpty());
-    }
-
-    void enterAndDoubleClickOpen()
-    {
-        MainWorld w;
-        const QString lib = fillPictures(w);
-        w.set("Behavior", "last_path", lib);
-        auto main = loadSettled(w);
-        int opened = 0;
-        main->setCommandHandler(mainwindow::Command::Open, [&] { ++opened; });
-        fLibraries* window = main->librariesWindow();
-        QTreeView* view = window->listView();
-        const QModelIndex a = window->pane().list.index(2, 0);
-        // A double click: a click, then the second press that makes it double.
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(a).center());
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(a).center());
-        QCOMPARE(opened, 1);
-        QTest::keyClick(view, Qt::Key_Return);
-        QCOMPARE(opened, 2);
     }
 
     void focusNamesThePane()
@@ -317,5 +280,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLibrariesWindow)
+WINDOW_TEST_MAIN(TestLibrariesWindow)
 #include "tst_libraries.moc"
