@@ -70,6 +70,15 @@ inline QMap<QString, bool> marks(const QStringList& state)
     return out;
 }
 
+// The marks of a snapshot with these readable paths flipped.
+inline QMap<QString, bool> flipped(const QStringList& state, const QStringList& changed)
+{
+    QMap<QString, bool> out = marks(state);
+    for (const QString& path : changed)
+        out[path] = !out.value(path);
+    return out;
+}
+
 // Two Libraries and the bin, each holding plain pictures:
 //   A: a/pic.jpg, a/Sub/one.jpg, a/Sub/Deep/two.jpg     B: b/three.jpg
 //   bin: binned.jpg
@@ -102,6 +111,16 @@ struct HideWorld : BrowseFixture
         return snapshot(world.path(QStringLiteral("a")), QStringLiteral("a")) +
                snapshot(world.path(QStringLiteral("b")), QStringLiteral("b")) +
                snapshot(folders.binFolder, QStringLiteral("program/KZ Bin"));
+    }
+    mHide::BulkResult run(bool hiding)
+    {
+        return hiding ? mHide::hide_selection(hide) : mHide::unhide_selection(hide);
+    }
+    QStringList libraryA() const
+    {
+        QStringList out = state().filter(QRegularExpression(QStringLiteral("^a/")));
+        out.sort();
+        return out;
     }
     // The node reached from "My Libraries" through these texts ("" the root).
     TreeNode* node(const QString& texts) const

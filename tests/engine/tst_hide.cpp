@@ -8,79 +8,110 @@ class TestHide : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void treeCommand_data();
-    void treeCommand();
+    void command_data();
+    void command();
     void alreadyHiddenFolderNode_data();
     void alreadyHiddenFolderNode();
-    void listSelection_data();
-    void listSelection();
     void listItemLook_data();
     void listItemLook();
     void nothingWithoutNodeOrInExplorer_data();
     void nothingWithoutNodeOrInExplorer();
 };
 
-void TestHide::treeCommand_data()
+void TestHide::command_data()
 {
     QTest::addColumn<bool>("hiding");
-    QTest::addColumn<QString>("node");
-    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("node");        // the node selected for a tree command
+    QTest::addColumn<bool>("yes");            // the answer to its question
+    QTest::addColumn<QStringList>("items");   // else the items selected in A's list
+    QTest::addColumn<bool>("subFlipped");     // a/Sub starts as the command would leave it
     QTest::addColumn<QStringList>("changed"); // readable paths that change state
-    const QStringList sub{"a/Sub", "a/Sub/Deep", "a/Sub/Deep/two.jpg", "a/Sub/one.jpg"};
+    QTest::addColumn<bool>("treeRefreshed");  // after a list command
+    const QStringList inside{"a/Sub/Deep", "a/Sub/Deep/two.jpg", "a/Sub/one.jpg"};
+    const QStringList sub = QStringList{"a/Sub"} + inside;
     const QStringList a = QStringList{"a/pic.jpg"} + sub;
     for (bool hiding : {true, false}) {
-        const char* dir = hiding ? "hide " : "unhide ";
-        auto row = [&](const char* name) -> QTestData& {
-            return QTest::addRow("%s%s", dir, name) << hiding;
+        const char* dir = hiding ? "hide" : "unhide";
+        auto tree = [&](const char* name, const char* node, bool yes, const QStringList& changed) {
+            QTest::addRow("%s %s, %s", dir, name, yes ? "Yes" : "No")
+                << hiding << QString(node) << yes << QStringList{} << false << changed << false;
         };
-        row("folder, No") << QString("A/Sub") << false << QStringList{"a/Sub"};
-        row("folder, Yes") << QString("A/Sub") << true << sub;
-        row("library, No") << QString("A") << false << QStringList{};
-        row("library, Yes") << QString("A") << true << a;
-        row("bin, No") << QString("Red Ovidor") << false << QStringList{};
-        row("bin, Yes") << QString("Red Ovidor") << true
-                        << QStringList{"program/KZ Bin/binned.jpg"};
-        row("My Libraries, No") << QString() << false << QStringList{};
-        row("My Libraries, Yes") << QString() << true << a + QStringList{"b/three.jpg"};
+        auto list = [&](const char* name, const QStringList& items, bool subFlipped,
+                        const QStringList& changed, bool refreshed) {
+            QTest::addRow("%s list %s", dir, name)
+                << hiding << QString() << false << items << subFlipped << changed << refreshed;
+        };
+        tree("folder", "A/Sub", false, {"a/Sub"});
+        tree("folder", "A/Sub", true, sub);
+        tree("library", "A", false, {});
+        tree("library", "A", true, a);
+        tree("bin", "Red Ovidor", false, {});
+        tree("bin", "Red Ovidor", true, {"program/KZ Bin/binned.jpg"});
+        tree("My Libraries", "", false, {});
+        tree("My Libraries", "", true, a + QStringList{"b/three.jpg"});
+        list("files only", {"pic.jpg"}, false, {"a/pic.jpg"}, false);
+        list("folder", {"Sub"}, false, sub, true);
+        list("folder already done, walked into", {"Sub"}, true, inside, true);
+        list("file and folder", {"pic.jpg", "Sub"}, false, a, true);
     }
 }
 
-void TestHide::treeCommand()
+void TestHide::command()
 {
     QFETCH(bool, hiding);
     QFETCH(QString, node);
     QFETCH(bool, yes);
+    QFETCH(QStringList, items);
+    QFETCH(bool, subFlipped);
     QFETCH(QStringList, changed);
+    QFETCH(bool, treeRefreshed);
     HideWorld w;
     if (!hiding)
         w.hideEverything();
+    const QString a = w.world.path(QStringLiteral("a"));
+    if (subFlipped) {
+        const QString hiddenSub = a + '/' + BrowseFixture::hidden("Sub");
+        QVERIFY(hiding ? QFile::rename(a + "/Sub", hiddenSub)
+                       : QFile::rename(hiddenSub, a + "/Sub"));
+    }
     const QStringList before = w.state();
     w.build();
-    w.selectNode(node);
-    const QString text = w.node(node)->text;
-    w.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
+    const bool onTree = items.isEmpty();
+    if (onTree) {
+        w.selectNode(node);
+        w.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
+    } else {
+        w.selectItems(QStringLiteral("A"), items);
+    }
+    const QString text = onTree ? w.node(node)->text : QString();
+    QSignalSpy inserted(&w.pane.tree, &QAbstractItemModel::rowsInserted);
 
-    const mHide::BulkResult r =
-        hiding ? mHide::hide_selection(w.hide) : mHide::unhide_selection(w.hide);
+    const mHide::BulkResult r = w.run(hiding);
 
-    QCOMPARE(w.prompt.seen.size(), 1);
-    QCOMPARE(w.prompt.seen[0].text, QStringLiteral("Do you want to %1 all files within %2 ?")
-                                        .arg(hiding ? "hide" : "unhide", text));
-    QCOMPARE(w.prompt.seen[0].title, QStringLiteral("Cloakwell"));
-    QCOMPARE(w.prompt.seen[0].buttons, platform::PromptButtons::YesNo);
     // Each changed path flips its mark; nothing else moves.
-    QMap<QString, bool> expected = marks(before);
-    for (const QString& path : changed)
-        expected[path] = !expected.value(path);
-    QCOMPARE(marks(w.state()), expected);
+    QCOMPARE(marks(w.state()), flipped(before, changed));
     QCOMPARE(r.changed, int(changed.size()));
     QCOMPARE(r.refused, 0);
-    QCOMPARE(w.cleared, 1);
     QCOMPARE(w.toolbar, 1);
-    QCOMPARE(w.focused, 1);
     QVERIFY2(w.treeMismatch().isEmpty(), qPrintable(w.treeMismatch()));
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QVERIFY(w.prompt.unexpected.isEmpty());
+    if (onTree) {
+        QCOMPARE(w.prompt.seen.size(), 1);
+        QCOMPARE(w.prompt.seen[0].text, QStringLiteral("Do you want to %1 all files within %2 ?")
+                                            .arg(hiding ? "hide" : "unhide", text));
+        QCOMPARE(w.prompt.seen[0].title, QStringLiteral("Cloakwell"));
+        QCOMPARE(w.prompt.seen[0].buttons, platform::PromptButtons::YesNo);
+        QCOMPARE(w.cleared, 1);
+        QCOMPARE(w.focused, 1);
+    } else {
+        QVERIFY(w.prompt.seen.isEmpty()); // no question for the list
+        QCOMPARE(w.focused, 0);
+        QCOMPARE(inserted.isEmpty(), !treeRefreshed);
+        // The list was not listed again: its items follow in place.
+        QCOMPARE(w.pane.list.tag(), a);
+        QVERIFY2(w.listMismatch().isEmpty(), qPrintable(w.listMismatch()));
+    }
 }
 
 void TestHide::alreadyHiddenFolderNode_data()
@@ -111,7 +142,7 @@ void TestHide::alreadyHiddenFolderNode()
     w.selectNode(QStringLiteral("A/Sub"));
     w.prompt.answer(PromptAnswer::Yes);
 
-    hiding ? mHide::hide_selection(w.hide) : mHide::unhide_selection(w.hide);
+    w.run(hiding);
 
     QVERIFY(QFileInfo(folderBefore).isDir()); // kept its name
     QCOMPARE(QFileInfo::exists(folderBefore + '/' + done), hiding);
@@ -120,66 +151,6 @@ void TestHide::alreadyHiddenFolderNode()
     QVERIFY(QFileInfo::exists(folderBefore + '/' + other));
     QVERIFY2(w.treeMismatch().isEmpty(), qPrintable(w.treeMismatch()));
     QCOMPARE(w.pane.list.tag(), folderBefore);
-    QVERIFY2(w.listMismatch().isEmpty(), qPrintable(w.listMismatch()));
-}
-
-void TestHide::listSelection_data()
-{
-    QTest::addColumn<bool>("hiding");
-    QTest::addColumn<QStringList>("selected");
-    QTest::addColumn<bool>("subFlipped"); // a/Sub starts as the command would leave it
-    QTest::addColumn<QStringList>("changed");
-    QTest::addColumn<bool>("treeRefreshed");
-    const QStringList inside{"a/Sub/Deep", "a/Sub/Deep/two.jpg", "a/Sub/one.jpg"};
-    for (bool hiding : {true, false}) {
-        const char* dir = hiding ? "hide " : "unhide ";
-        auto row = [&](const char* name) -> QTestData& {
-            return QTest::addRow("%s%s", dir, name) << hiding;
-        };
-        row("files only") << QStringList{"pic.jpg"} << false << QStringList{"a/pic.jpg"} << false;
-        row("folder") << QStringList{"Sub"} << false << inside + QStringList{"a/Sub"} << true;
-        row("folder already done, walked into") << QStringList{"Sub"} << true << inside << true;
-        row("file and folder") << QStringList{"pic.jpg", "Sub"} << false
-                               << inside + QStringList{"a/Sub", "a/pic.jpg"} << true;
-    }
-}
-
-void TestHide::listSelection()
-{
-    QFETCH(bool, hiding);
-    QFETCH(QStringList, selected);
-    QFETCH(bool, subFlipped);
-    QFETCH(QStringList, changed);
-    QFETCH(bool, treeRefreshed);
-    HideWorld w;
-    if (!hiding)
-        w.hideEverything();
-    const QString a = w.world.path(QStringLiteral("a"));
-    if (subFlipped) {
-        const QString hiddenSub = a + '/' + BrowseFixture::hidden("Sub");
-        QVERIFY(hiding ? QFile::rename(a + "/Sub", hiddenSub)
-                       : QFile::rename(hiddenSub, a + "/Sub"));
-    }
-    const QStringList before = w.state();
-    w.build();
-    w.selectItems(QStringLiteral("A"), selected);
-    QSignalSpy inserted(&w.pane.tree, &QAbstractItemModel::rowsInserted);
-
-    const mHide::BulkResult r =
-        hiding ? mHide::hide_selection(w.hide) : mHide::unhide_selection(w.hide);
-
-    QMap<QString, bool> expected = marks(before);
-    for (const QString& path : changed)
-        expected[path] = !expected.value(path);
-    QCOMPARE(marks(w.state()), expected);
-    QCOMPARE(r.changed, int(changed.size()));
-    QCOMPARE(inserted.isEmpty(), !treeRefreshed);
-    QVERIFY(w.prompt.seen.isEmpty()); // no question for the list
-    QCOMPARE(w.toolbar, 1);
-    QCOMPARE(w.focused, 0);
-    QVERIFY2(w.treeMismatch().isEmpty(), qPrintable(w.treeMismatch()));
-    // The list was not listed again: its items follow in place.
-    QCOMPARE(w.pane.list.tag(), a);
     QVERIFY2(w.listMismatch().isEmpty(), qPrintable(w.listMismatch()));
 }
 
@@ -213,28 +184,20 @@ void TestHide::listItemLook()
     const int row = w.pane.list.rowOfKey(a + '/' + name);
     QVERIFY(row >= 0);
 
-    QVERIFY(mHide::hide_list_item(row, w.hide));
-    QVERIFY(!mHide::hide_list_item(row, w.hide)); // hidden already: left alone
-    ListItem it = w.pane.list.item(row);
-    const QString stored = toolTip.section('"', 1, 1);
-    QCOMPARE(it.key, a + '/' + stored);
-    QVERIFY(QFileInfo::exists(it.key));
-    QCOMPARE(it.text, name);
-    QVERIFY(it.hidden);
-    QCOMPARE(it.toolTip, toolTip);
-    QCOMPARE(it.color, w.prefs.color_2);
-    QCOMPARE(it.bold, w.prefs.bold_2);
-
-    QVERIFY(mHide::unhide_list_item(row, w.hide));
-    it = w.pane.list.item(row);
-    QCOMPARE(it.key, a + '/' + name);
-    QVERIFY(QFileInfo::exists(it.key));
-    QCOMPARE(it.text, name);
-    QVERIFY(!it.hidden);
-    QCOMPARE(it.toolTip, QString());
-    QCOMPARE(it.color, w.prefs.color_1);
-    QCOMPARE(it.bold, w.prefs.bold_1);
-    QCOMPARE(w.pane.list.rowOfKey(it.key), row);
+    for (bool hidden : {true, false}) {
+        QVERIFY(hidden ? mHide::hide_list_item(row, w.hide) : mHide::unhide_list_item(row, w.hide));
+        if (hidden)
+            QVERIFY(!mHide::hide_list_item(row, w.hide)); // hidden already: left alone
+        const ListItem it = w.pane.list.item(row);
+        QCOMPARE(it.key, a + '/' + (hidden ? toolTip.section('"', 1, 1) : name));
+        QVERIFY(QFileInfo::exists(it.key));
+        QCOMPARE(w.pane.list.rowOfKey(it.key), row);
+        QCOMPARE(it.text, name);
+        QCOMPARE(it.hidden, hidden);
+        QCOMPARE(it.toolTip, hidden ? toolTip : QString());
+        QCOMPARE(it.color, hidden ? w.prefs.color_2 : w.prefs.color_1);
+        QCOMPARE(it.bold, hidden ? w.prefs.bold_2 : w.prefs.bold_1);
+    }
 }
 
 void TestHide::nothingWithoutNodeOrInExplorer_data()
@@ -268,8 +231,7 @@ void TestHide::nothingWithoutNodeOrInExplorer()
         w.pane.tree.selectNode(nullptr);
     w.focus = focus;
 
-    const mHide::BulkResult r =
-        hiding ? mHide::hide_selection(w.hide) : mHide::unhide_selection(w.hide);
+    const mHide::BulkResult r = w.run(hiding);
 
     QCOMPARE(w.state(), before);
     QCOMPARE(r.done(), 0);
