@@ -16,26 +16,14 @@ using namespace mEncrypt;
 using platform::faults::Plan;
 Q_DECLARE_METATYPE(platform::faults::Plan)
 
-namespace {
-
-QByteArray inverted(QByteArray bytes, qint64 from, qint64 len)
+// The bytes a hidden file must hold at a level.
+static QByteArray expectedHidden(QByteArray bytes, int level)
 {
-    for (qint64 i = from; i < from + len && i < bytes.size(); ++i)
+    const qint64 n = level == 3 ? qMin<qint64>(bytes.size(), kLevel3Region) : level == 2;
+    for (qint64 i = 0; i < n && i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(~static_cast<unsigned char>(bytes[i]));
     return bytes;
 }
-
-// The bytes a hidden file must hold at a level.
-QByteArray expectedHidden(const QByteArray& plain, int level)
-{
-    if (level == 2)
-        return inverted(plain, 0, 1);
-    if (level == 3)
-        return inverted(plain, 0, qMin<qint64>(plain.size(), kLevel3Region));
-    return plain;
-}
-
-} // namespace
 
 class TestHiding : public QObject
 {
@@ -65,9 +53,8 @@ private Q_SLOTS:
     void roundTrip();
     void levelChoice_data();
     void levelChoice();
-    void levelZeroDoesNothing();
-    void chunkedIo();
     void folders();
+    void refusals_data();
     void refusals();
     void inUseByAnotherProcess();
     void faultsLeaveFileUntouched_data();
@@ -96,15 +83,23 @@ void TestHiding::roundTrip()
     const QByteArray original = TestWorld::pattern(size, 7);
     const QString path = w.file(QStringLiteral("lib/Beach Day-01.jpg"), original);
 
+    platform::resetIoCounters();
     const QString hidden = hide_file(path, ctx());
+    // Level 3 touches at most 262,136 bytes in 32,767-byte chunks (8 at most), level 2
+    // one byte, level 1 none.
+    const auto io = platform::ioCounters();
+    const qint64 touched = level == 3 ? qMin<qint64>(size, kLevel3Region) : level == 2 && size;
+    QCOMPARE(io.bytesRead, touched);
+    QCOMPARE(io.bytesWritten, touched);
+    QCOMPARE(io.reads, int((touched + 32766) / 32767));
+    QCOMPARE(io.writes, io.reads);
+
     QCOMPARE(hidden,
              make_hidden_name(QStringLiteral("Beach Day-01.jpg"), static_cast<short>(level)));
     QVERIFY(!QFile::exists(path));
     const QString hiddenPath = w.path(QStringLiteral("lib/") + hidden);
     QCOMPARE(TestWorld::readAll(hiddenPath), expectedHidden(original, level));
-
-    const QString plain = unhide_file(hiddenPath, ctx());
-    QCOMPARE(plain, QStringLiteral("Beach Day-01.jpg"));
+    QCOMPARE(unhide_file(hiddenPath, ctx()), QStringLiteral("Beach Day-01.jpg"));
     QCOMPARE(TestWorld::readAll(path), original);
     QCOMPARE(QDir(w.path(QStringLiteral("lib"))).entryList(QDir::Files).size(), 1);
 }
@@ -113,7 +108,7 @@ void TestHiding::levelChoice_data()
 {
     QTest::addColumn<int>("setting");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("level"); // 0: left alone
     QTest::newRow("upper-case mpg") << 3 << "clip.MPG" << 3;
     QTest::newRow("jpg not listed") << 3 << "beach.jpg" << 2;
     QTest::newRow("no extension") << 3 << "readme" << 3;
@@ -121,6 +116,8 @@ void TestHiding::levelChoice_data()
     QTest::newRow("last dot counts") << 3 << "a.mpg.jpg" << 2;
     QTest::newRow("level 1") << 1 << "clip.mpg" << 1;
     QTest::newRow("level 2") << 2 << "clip.mpg" << 2;
+    QTest::newRow("level 0") << 0 << "clip.mpg" << 0;
+    QTest::newRow("level -1") << -1 << "clip.mpg" << 0;
 }
 
 void TestHiding::levelChoice()
@@ -132,57 +129,13 @@ void TestHiding::levelChoice()
     prefs.encrypt_level = static_cast<short>(setting);
     const QString path = w.file(name, TestWorld::pattern(1000));
     const QString hidden = hide_file(path, ctx());
-    QCOMPARE(hidden, make_hidden_name(name, static_cast<short>(level)));
+    QCOMPARE(hidden, level ? make_hidden_name(name, static_cast<short>(level)) : QString());
     // The unhide reads the level back from the name, whatever the settings say now.
     prefs.encrypt_level = 1;
-    QCOMPARE(unhide_file(w.path(hidden), ctx()), name);
+    if (level)
+        QCOMPARE(unhide_file(w.path(hidden), ctx()), name);
     QCOMPARE(TestWorld::readAll(path), TestWorld::pattern(1000));
-}
-
-void TestHiding::levelZeroDoesNothing()
-{
-    TestWorld w;
-    const QString path = w.file(QStringLiteral("a.jpg"), "abc");
-    for (short level : {short(0), short(-1)}) {
-        prefs.encrypt_level = level;
-        QCOMPARE(hide_file(path, ctx()), QString());
-        QCOMPARE(TestWorld::readAll(path), QByteArray("abc"));
-    }
     QVERIFY(prompt.seen.isEmpty());
-}
-
-void TestHiding::chunkedIo()
-{
-    // Level 3 touches at most 262,136 bytes in at most 8 reads and 8 writes,
-    // level 2 one byte, level 1 none.
-    TestWorld w;
-    struct Case
-    {
-        short level;
-        qint64 size;
-        int chunks;
-        qint64 bytes;
-    };
-    const Case cases[] = {{3, 10 * 1000 * 1000, 8, 262136},
-                          {3, 32768, 2, 32768},
-                          {3, 32767, 1, 32767},
-                          {3, 1, 1, 1},
-                          {2, 10 * 1000 * 1000, 1, 1},
-                          {1, 10 * 1000 * 1000, 0, 0}};
-    prefs.encrypt_level_3_ext = QStringLiteral("bin");
-    for (const Case& c : cases) {
-        prefs.encrypt_level = c.level;
-        const QString path = w.randomFile(QStringLiteral("f.bin"), c.size);
-        platform::resetIoCounters();
-        const QString hidden = hide_file(path, ctx());
-        QVERIFY(!hidden.isEmpty());
-        const auto io = platform::ioCounters();
-        QCOMPARE(io.reads, c.chunks);
-        QCOMPARE(io.writes, c.chunks);
-        QCOMPARE(io.bytesRead, c.bytes);
-        QCOMPARE(io.bytesWritten, c.bytes);
-        QVERIFY(QFile::remove(w.path(hidden)));
-    }
 }
 
 void TestHiding::folders()
@@ -196,91 +149,75 @@ void TestHiding::folders()
     // A trailing separator names the same folder.
     QCOMPARE(unhide_folder(w.path(QStringLiteral("lib/Slorwzb 2001.kz1/")), ctx()),
              QStringLiteral("Holiday 2001"));
-    QVERIFY(QFile::exists(w.path(QStringLiteral("lib/Holiday 2001/a.jpg"))));
+    QVERIFY(QFileInfo::exists(w.path(QStringLiteral("lib/Holiday 2001/a.jpg"))));
+}
+
+void TestHiding::refusals_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("items"); // files hold their names; "/" ends a folder
+    QTest::addColumn<QString>("text");      // "@" stands for the target's path
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("renameFails");
+    auto row = [](const char* op, const char* target, const QStringList& items, const QString& text,
+                  const char* title, bool renameFails = false) {
+        QTest::addRow("%s %s", op, target)
+            << QString(op) << QString(target) << items << text << QString(title) << renameFails;
+    };
+    const QString notFound = QStringLiteral("Folder not found: @");
+    row("hide folder", "nothing", {}, notFound, "Encrypt folder error");
+    row("unhide folder", "nothing", {}, notFound, "Decrypt folder error");
+    row("hide file", "nothing", {}, "File not found", "Encrypt error");
+    row("unhide file", "nothing", {}, "File not found", "Decrypt Error");
+    // Clashes: the item and the one already bearing the target name stay as they are.
+    row("hide folder", "Pics", {"Pics/", "Krxh.kz1/"},
+        "Pics cannot be encrypted because the encrypted name already exists.", "Encrypt Error");
+    row("unhide folder", "Wlxh.kz1", {"Wlxh.kz1/", "Docs"},
+        "Docs cannot be decrypted because the decrypted name already exists.", "Decrypt Error");
+    row("hide file", "cat.jpg", {"cat.jpg", "xzg-qkt.kz2"},
+        "cat.jpg cannot be encrypted because the encrypted file name already exists.",
+        "Encrypt error");
+    row("unhide file", "xzg-qkt.kz2", {"cat.jpg", "xzg-qkt.kz2"},
+        "cat.jpg cannot be decrypted because the decrypted file name already exists.",
+        "Decrypt Error");
+    row("hide file", "dog.KZ3", {"dog.KZ3"}, "@ is already encrypted.", "Encrypt error");
+    row("unhide file", "cat.jpg", {"cat.jpg"}, "cat.jpg is already decrypted.", "Decrypt Error");
+    // A folder rename the system refuses.
+    const QString inUse = QStringLiteral(
+        "@ cannot be %1crypted. The folder may be in use by another application or process.");
+    row("hide folder", "Busy", {"Busy/"}, inUse.arg("en"), "Folder encrypt failure", true);
+    row("unhide folder", "Yfhbvw.kz1", {"Yfhbvw.kz1/"}, inUse.arg("de"), "Folder decrypt failure",
+        true);
 }
 
 void TestHiding::refusals()
 {
-    using platform::PromptAnswer;
+    QFETCH(QString, op);
+    QFETCH(QString, target);
+    QFETCH(QStringList, items);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(bool, renameFails);
     TestWorld w;
-    const QString missing = w.path(QStringLiteral("nothing"));
-    auto check = [&](const QString& result, const QString& text, const QString& title) {
-        QCOMPARE(result, QString());
-        QCOMPARE(prompt.seen.size(), 1);
-        QCOMPARE(prompt.seen.front().text, text);
-        QCOMPARE(prompt.seen.front().title, title);
-        QCOMPARE(prompt.seen.front().buttons, platform::PromptButtons::Ok);
-        prompt.clear();
-    };
-
+    for (const QString& item : items)
+        item.endsWith('/') ? w.folder(item) : w.file(item, item.toUtf8());
+    const QString path = w.path(target);
+    if (renameFails)
+        platform::faults::arm(Plan{0, 0, 0, 1, 0, {}});
     prompt.acceptMessages();
-    check(hide_folder(missing, ctx()), QStringLiteral("Folder not found: ") + missing,
-          QStringLiteral("Encrypt folder error"));
-    prompt.acceptMessages();
-    check(unhide_folder(missing, ctx()), QStringLiteral("Folder not found: ") + missing,
-          QStringLiteral("Decrypt folder error"));
-    prompt.acceptMessages();
-    check(hide_file(missing, ctx()), QStringLiteral("File not found"),
-          QStringLiteral("Encrypt error"));
-    prompt.acceptMessages();
-    check(unhide_file(missing, ctx()), QStringLiteral("File not found"),
-          QStringLiteral("Decrypt Error"));
-
-    // Clashes: the item and the one already bearing the target name stay as they are.
-    const QString folder = w.folder(QStringLiteral("Pics"));
-    w.folder(QStringLiteral("Krxh.kz1"));
-    prompt.acceptMessages();
-    check(hide_folder(folder, ctx()),
-          QStringLiteral("Pics cannot be encrypted because the encrypted name already exists."),
-          QStringLiteral("Encrypt Error"));
-    QVERIFY(QFileInfo(folder).isDir());
-
-    const QString hiddenFolder = w.folder(QStringLiteral("Wlxh.kz1"));
-    w.file(QStringLiteral("Docs"), "a file of that name");
-    prompt.acceptMessages();
-    check(unhide_folder(hiddenFolder, ctx()),
-          QStringLiteral("Docs cannot be decrypted because the decrypted name already exists."),
-          QStringLiteral("Decrypt Error"));
-
-    const QString file = w.file(QStringLiteral("cat.jpg"), "meow");
-    w.file(QStringLiteral("xzg-qkt.kz2"), "other");
-    prompt.acceptMessages();
-    check(hide_file(file, ctx()),
-          QStringLiteral(
-              "cat.jpg cannot be encrypted because the encrypted file name already exists."),
-          QStringLiteral("Encrypt error"));
-    QCOMPARE(TestWorld::readAll(file), QByteArray("meow"));
-    QCOMPARE(TestWorld::readAll(w.path(QStringLiteral("xzg-qkt.kz2"))), QByteArray("other"));
-
-    prompt.acceptMessages();
-    check(unhide_file(w.path(QStringLiteral("xzg-qkt.kz2")), ctx()),
-          QStringLiteral(
-              "cat.jpg cannot be decrypted because the decrypted file name already exists."),
-          QStringLiteral("Decrypt Error"));
-
-    const QString already = w.file(QStringLiteral("dog.KZ3"), "woof");
-    prompt.acceptMessages();
-    check(hide_file(already, ctx()), already + QStringLiteral(" is already encrypted."),
-          QStringLiteral("Encrypt error"));
-    prompt.acceptMessages();
-    check(unhide_file(file, ctx()), QStringLiteral("cat.jpg is already decrypted."),
-          QStringLiteral("Decrypt Error"));
-
-    // A folder rename the system refuses.
-    const QString busy = w.folder(QStringLiteral("Busy"));
-    platform::faults::arm(Plan{0, 0, 0, 1, 0, {}});
-    prompt.acceptMessages();
-    check(hide_folder(busy, ctx()),
-          busy + QStringLiteral(" cannot be encrypted. The folder may be in use by another "
-                                "application or process."),
-          QStringLiteral("Folder encrypt failure"));
-    const QString busyHidden = w.folder(QStringLiteral("Yfhbvw.kz1"));
-    platform::faults::arm(Plan{0, 0, 0, 1, 0, {}});
-    prompt.acceptMessages();
-    check(unhide_folder(busyHidden, ctx()),
-          busyHidden + QStringLiteral(" cannot be decrypted. The folder may be in use by another "
-                                      "application or process."),
-          QStringLiteral("Folder decrypt failure"));
+    const bool hiding = op.startsWith(QLatin1String("hide"));
+    const QString result = op.endsWith(QLatin1String("folder"))
+                               ? (hiding ? hide_folder(path, ctx()) : unhide_folder(path, ctx()))
+                               : (hiding ? hide_file(path, ctx()) : unhide_file(path, ctx()));
+    QCOMPARE(result, QString());
+    QCOMPARE(prompt.seen.size(), 1);
+    QCOMPARE(prompt.seen.front().text, text.replace(QLatin1Char('@'), path));
+    QCOMPARE(prompt.seen.front().title, title);
+    QCOMPARE(prompt.seen.front().buttons, platform::PromptButtons::Ok);
+    for (const QString& item : items)
+        QCOMPARE(item.endsWith('/') ? QByteArray("folder") : TestWorld::readAll(w.path(item)),
+                 QFileInfo(w.path(item)).isDir() ? QByteArray("folder") : item.toUtf8());
 }
 
 void TestHiding::inUseByAnotherProcess()
@@ -292,20 +229,19 @@ void TestHiding::inUseByAnotherProcess()
 
     // Another process holds both files open.
     QProcess holder;
-    holder.setProgram(QStringLiteral("/bin/sh"));
-    holder.setArguments({QStringLiteral("-c"),
-                         QStringLiteral("exec 3<\"$1\" 4<\"$2\"; echo ready; exec sleep 60"),
-                         QStringLiteral("sh"), file, hiddenFile});
-    holder.start();
+    holder.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("exec 3<\"$1\" 4<\"$2\"; echo ready; exec sleep 60"),
+                  QStringLiteral("sh"), file, hiddenFile});
     QVERIFY(holder.waitForReadyRead(10000));
     QVERIFY(!file_available(file));
 
     prompt.acceptMessages(2);
     QCOMPARE(hide_file(file, ctx()), QString());
+    QCOMPARE(unhide_file(hiddenFile, ctx()), QString());
     QCOMPARE(prompt.seen[0].text,
              QStringLiteral("movie.mpg may be in use by another application or process"));
     QCOMPARE(prompt.seen[0].title, QStringLiteral("Encrypt error: File in use"));
-    QCOMPARE(unhide_file(hiddenFile, ctx()), QString());
     QCOMPARE(prompt.seen[1].text,
              QStringLiteral("mouse.jpg may be in use by another application or process"));
     QCOMPARE(prompt.seen[1].title, QStringLiteral("Decrypt Error"));
@@ -323,15 +259,20 @@ void TestHiding::faultsLeaveFileUntouched_data()
     QTest::addColumn<Plan>("plan");
     for (bool unhide : {false, true}) {
         const char* op = unhide ? "unhide" : "hide";
-        QTest::addRow("%s level 2 open", op) << 2 << unhide << Plan{1, 0, 0, 0, 0, {}};
-        QTest::addRow("%s level 2 read", op) << 2 << unhide << Plan{0, 1, 0, 0, 0, {}};
-        QTest::addRow("%s level 2 write", op) << 2 << unhide << Plan{0, 0, 1, 0, 0, {}};
-        QTest::addRow("%s level 2 rename", op) << 2 << unhide << Plan{0, 0, 0, 1, 0, {}};
-        QTest::addRow("%s level 3 open", op) << 3 << unhide << Plan{1, 0, 0, 0, 0, {}};
-        QTest::addRow("%s level 3 rename", op) << 3 << unhide << Plan{0, 0, 0, 1, 0, {}};
+        for (int level : {2, 3}) {
+            QTest::addRow("%s level %d open", op, level)
+                << level << unhide << Plan{1, 0, 0, 0, 0, {}};
+            QTest::addRow("%s level %d rename", op, level)
+                << level << unhide << Plan{0, 0, 0, 1, 0, {}};
+        }
         for (int k = 1; k <= 8; ++k) {
-            QTest::addRow("%s level 3 read %d", op, k) << 3 << unhide << Plan{0, k, 0, 0, 0, {}};
-            QTest::addRow("%s level 3 write %d", op, k) << 3 << unhide << Plan{0, 0, k, 0, 0, {}};
+            const int level = k == 1 ? 2 : 3; // level 2 reads and writes once
+            for (int l = level; l <= 3; ++l) {
+                QTest::addRow("%s level %d read %d", op, l, k)
+                    << l << unhide << Plan{0, k, 0, 0, 0, {}};
+                QTest::addRow("%s level %d write %d", op, l, k)
+                    << l << unhide << Plan{0, 0, k, 0, 0, {}};
+            }
             QTest::addRow("%s level 3 short write %d", op, k)
                 << 3 << unhide << Plan{0, 0, 0, 0, k, {}};
         }
@@ -365,37 +306,30 @@ void TestHiding::faultsLeaveFileUntouched()
 
 void TestHiding::clashRaceRefuses()
 {
+    // The target name appears between the check and the rename: file, then folder.
     TestWorld w;
     prefs.encrypt_level = 3;
     prefs.encrypt_level_3_ext = QStringLiteral("jpg");
     const QString path = w.file(QStringLiteral("cat.jpg"), TestWorld::pattern(300000));
     const QString target = w.path(QStringLiteral("xzg-qkt.kz3"));
     Plan plan;
-    plan.beforeRename = [&] {
-        QFile f(target);
-        f.open(QIODevice::WriteOnly);
-        f.write("late");
-    };
+    plan.beforeRename = [&] { w.file(QStringLiteral("xzg-qkt.kz3"), "late"); };
     platform::faults::arm(plan);
     prompt.acceptMessages();
     QCOMPARE(hide_file(path, ctx()), QString());
-    platform::faults::disarm();
     QCOMPARE(prompt.lastText(),
              QStringLiteral(
                  "cat.jpg cannot be encrypted because the encrypted file name already exists."));
     QCOMPARE(TestWorld::readAll(target), QByteArray("late"));
     QCOMPARE(TestWorld::readAll(path), TestWorld::pattern(300000));
 
-    // Folders too: the folder that appeared late keeps its contents.
     const QString folder = w.folder(QStringLiteral("Pics"));
-    const QString folderTarget = w.path(QStringLiteral("Krxh.kz1"));
-    plan.beforeRename = [&] { QDir().mkpath(folderTarget + QStringLiteral("/inner")); };
+    plan.beforeRename = [&] { w.folder(QStringLiteral("Krxh.kz1/inner")); };
     platform::faults::arm(plan);
     prompt.acceptMessages();
     QCOMPARE(hide_folder(folder, ctx()), QString());
-    platform::faults::disarm();
     QCOMPARE(prompt.lastTitle(), QStringLiteral("Encrypt Error"));
-    QVERIFY(QFileInfo(folderTarget + QStringLiteral("/inner")).isDir());
+    QVERIFY(QFileInfo(w.path(QStringLiteral("Krxh.kz1/inner"))).isDir());
     QVERIFY(QFileInfo(folder).isDir());
 }
 
@@ -406,26 +340,21 @@ void TestHiding::symbolicLinksAreNeverWrittenThrough()
     prefs.encrypt_level_3_ext = QStringLiteral("jpg");
     const QByteArray original = TestWorld::pattern(100000, 9);
     const QString outside = w.file(QStringLiteral("elsewhere/real.jpg"), original);
-    const QString link = w.path(QStringLiteral("lib/link.jpg"));
-    QDir().mkpath(w.path(QStringLiteral("lib")));
-    QVERIFY(QFile::link(outside, link));
+    const QString lib = w.folder(QStringLiteral("lib")) + QLatin1Char('/');
+    QVERIFY(QFile::link(outside, lib + "link.jpg"));
 
-    const QString hidden = hide_file(link, ctx());
-    QCOMPARE(hidden, QStringLiteral("ormp-qkt.kz1"));
-    QVERIFY(QFileInfo(w.path(QStringLiteral("lib/") + hidden)).isSymLink());
+    // Renamed only, at level 1; a link with a level-3 name is still renamed only.
+    QCOMPARE(hide_file(lib + "link.jpg", ctx()), QStringLiteral("ormp-qkt.kz1"));
+    QVERIFY(QFileInfo(lib + "ormp-qkt.kz1").isSymLink());
     QCOMPARE(TestWorld::readAll(outside), original);
-
-    // A link that carries a level-3 name is still renamed only.
-    QVERIFY(QFile::rename(w.path(QStringLiteral("lib/") + hidden),
-                          w.path(QStringLiteral("lib/ormp-qkt.kz3"))));
-    QCOMPARE(unhide_file(w.path(QStringLiteral("lib/ormp-qkt.kz3")), ctx()),
-             QStringLiteral("link.jpg"));
+    QVERIFY(QFile::rename(lib + "ormp-qkt.kz1", lib + "ormp-qkt.kz3"));
+    QCOMPARE(unhide_file(lib + "ormp-qkt.kz3", ctx()), QStringLiteral("link.jpg"));
     QCOMPARE(TestWorld::readAll(outside), original);
 
     // A link to a folder is hidden as a folder, by name.
-    QVERIFY(QFile::link(w.path(QStringLiteral("elsewhere")), w.path(QStringLiteral("lib/dir"))));
-    QCOMPARE(hide_folder(w.path(QStringLiteral("lib/dir")), ctx()), QStringLiteral("wri.kz1"));
-    QVERIFY(QFileInfo(w.path(QStringLiteral("elsewhere/real.jpg"))).exists());
+    QVERIFY(QFile::link(w.path(QStringLiteral("elsewhere")), lib + "dir"));
+    QCOMPARE(hide_folder(lib + "dir", ctx()), QStringLiteral("wri.kz1"));
+    QVERIFY(QFileInfo::exists(outside));
 }
 
 void TestHiding::unreadableNameIsRefused()
@@ -437,14 +366,12 @@ void TestHiding::unreadableNameIsRefused()
     QVERIFY(fd >= 0);
     QCOMPARE(::write(fd, "abc", 3), ssize_t(3));
     ::close(fd);
-
     const auto listing = platform::listFolderEntries(w.root(), false);
     QCOMPARE(listing.entries.size(), size_t(1));
     QVERIFY(!listing.entries[0].lossless);
-    const QString decoded = w.root() + QLatin1Char('/') + listing.entries[0].name;
 
     prompt.acceptMessages();
-    QCOMPARE(hide_file(decoded, ctx()), QString());
+    QCOMPARE(hide_file(w.root() + QLatin1Char('/') + listing.entries[0].name, ctx()), QString());
     QVERIFY(prompt.lastText().contains(
         QStringLiteral("cannot be encrypted because its name cannot be read")));
     QCOMPARE(prompt.lastTitle(), QStringLiteral("Encrypt error"));
