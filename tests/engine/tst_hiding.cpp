@@ -59,7 +59,6 @@ private Q_SLOTS:
     void inUseByAnotherProcess();
     void faultsLeaveFileUntouched_data();
     void faultsLeaveFileUntouched();
-    void clashRaceRefuses();
     void symbolicLinksAreNeverWrittenThrough();
     void unreadableNameIsRefused();
 };
@@ -159,11 +158,11 @@ void TestHiding::refusals_data()
     QTest::addColumn<QStringList>("items"); // files hold their names; "/" ends a folder
     QTest::addColumn<QString>("text");      // "@" stands for the target's path
     QTest::addColumn<QString>("title");
-    QTest::addColumn<bool>("renameFails");
+    QTest::addColumn<QString>("fault"); // "rename" fails, else an item made just before it
     auto row = [](const char* op, const char* target, const QStringList& items, const QString& text,
-                  const char* title, bool renameFails = false) {
-        QTest::addRow("%s %s", op, target)
-            << QString(op) << QString(target) << items << text << QString(title) << renameFails;
+                  const char* title, const char* fault = "") {
+        QTest::addRow("%s %s%s%s", op, target, *fault ? ", " : "", fault)
+            << QString(op) << QString(target) << items << text << QString(title) << QString(fault);
     };
     const QString notFound = QStringLiteral("Folder not found: @");
     row("hide folder", "nothing", {}, notFound, "Encrypt folder error");
@@ -186,9 +185,16 @@ void TestHiding::refusals_data()
     // A folder rename the system refuses.
     const QString inUse = QStringLiteral(
         "@ cannot be %1crypted. The folder may be in use by another application or process.");
-    row("hide folder", "Busy", {"Busy/"}, inUse.arg("en"), "Folder encrypt failure", true);
+    row("hide folder", "Busy", {"Busy/"}, inUse.arg("en"), "Folder encrypt failure", "rename");
     row("unhide folder", "Yfhbvw.kz1", {"Yfhbvw.kz1/"}, inUse.arg("de"), "Folder decrypt failure",
-        true);
+        "rename");
+    // The target name appears between the check and the rename.
+    row("hide file", "cat.jpg", {"cat.jpg"},
+        "cat.jpg cannot be encrypted because the encrypted file name already exists.",
+        "Encrypt error", "xzg-qkt.kz2");
+    row("hide folder", "Pics", {"Pics/"},
+        "Pics cannot be encrypted because the encrypted name already exists.", "Encrypt Error",
+        "Krxh.kz1/inner/");
 }
 
 void TestHiding::refusals()
@@ -198,13 +204,19 @@ void TestHiding::refusals()
     QFETCH(QStringList, items);
     QFETCH(QString, text);
     QFETCH(QString, title);
-    QFETCH(bool, renameFails);
+    QFETCH(QString, fault);
     TestWorld w;
     for (const QString& item : items)
         item.endsWith('/') ? w.folder(item) : w.file(item, item.toUtf8());
     const QString path = w.path(target);
-    if (renameFails)
-        platform::faults::arm(Plan{0, 0, 0, 1, 0, {}});
+    Plan plan{0, 0, 0, fault == QLatin1String("rename") ? 1 : 0, 0, {}};
+    if (!plan.failRename && !fault.isEmpty()) {
+        plan.beforeRename = [&w, fault] {
+            fault.endsWith('/') ? w.folder(fault) : w.file(fault, fault.toUtf8());
+        };
+        items << fault;
+    }
+    platform::faults::arm(plan);
     prompt.acceptMessages();
     const bool hiding = op.startsWith(QLatin1String("hide"));
     const QString result = op.endsWith(QLatin1String("folder"))
@@ -302,35 +314,6 @@ void TestHiding::faultsLeaveFileUntouched()
     // The item keeps its old name and exactly its old bytes, and nothing else appeared.
     QCOMPARE(TestWorld::readAll(path), before);
     QCOMPARE(QDir(w.root()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
-}
-
-void TestHiding::clashRaceRefuses()
-{
-    // The target name appears between the check and the rename: file, then folder.
-    TestWorld w;
-    prefs.encrypt_level = 3;
-    prefs.encrypt_level_3_ext = QStringLiteral("jpg");
-    const QString path = w.file(QStringLiteral("cat.jpg"), TestWorld::pattern(300000));
-    const QString target = w.path(QStringLiteral("xzg-qkt.kz3"));
-    Plan plan;
-    plan.beforeRename = [&] { w.file(QStringLiteral("xzg-qkt.kz3"), "late"); };
-    platform::faults::arm(plan);
-    prompt.acceptMessages();
-    QCOMPARE(hide_file(path, ctx()), QString());
-    QCOMPARE(prompt.lastText(),
-             QStringLiteral(
-                 "cat.jpg cannot be encrypted because the encrypted file name already exists."));
-    QCOMPARE(TestWorld::readAll(target), QByteArray("late"));
-    QCOMPARE(TestWorld::readAll(path), TestWorld::pattern(300000));
-
-    const QString folder = w.folder(QStringLiteral("Pics"));
-    plan.beforeRename = [&] { w.folder(QStringLiteral("Krxh.kz1/inner")); };
-    platform::faults::arm(plan);
-    prompt.acceptMessages();
-    QCOMPARE(hide_folder(folder, ctx()), QString());
-    QCOMPARE(prompt.lastTitle(), QStringLiteral("Encrypt Error"));
-    QVERIFY(QFileInfo(w.path(QStringLiteral("Krxh.kz1/inner"))).isDir());
-    QVERIFY(QFileInfo(folder).isDir());
 }
 
 void TestHiding::symbolicLinksAreNeverWrittenThrough()
