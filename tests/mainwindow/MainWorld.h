@@ -24,6 +24,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 class RecordingOpener : public mainwindow::DocumentOpener
 {
 public:
@@ -41,7 +43,7 @@ public:
 class PrivateTempDir
 {
 public:
-    PrivateTempDir() : m_dir(QDir::tempPath() + QStringLiteral("/cloakwell-tmp-XXXXXX"))
+    PrivateTempDir() : m_dir(QDir::tempPath() + u"/cloakwell-tmp-XXXXXX"_s)
     {
         qputenv("TMPDIR", m_dir.path().toLocal8Bit());
         mainwindow::setUpIconTheme();
@@ -101,20 +103,20 @@ class MainWorld
 public:
     MainWorld()
     {
-        folders.programFolder = world.folder(QStringLiteral("program"));
+        folders.programFolder = world.folder(u"program"_s);
         folders.dataFolder = folders.programFolder;
         folders.settingsFile = world.settingsFile();
-        folders.binFolder = world.path(QStringLiteral("program/KZ Bin"));
+        folders.binFolder = world.path(u"program/KZ Bin"_s);
         // Quiet unless asked: no exit warning, one Library (no first-run question).
         set("Behavior", "warn_on_exit", "0");
-        set("Libraries", "Count", QStringLiteral("1"));
-        set("Libraries", "name_1", QStringLiteral("Pictures"));
-        set("Libraries", "path_1", world.folder(QStringLiteral("Pictures")));
+        set("Libraries", "Count", u"1"_s);
+        set("Libraries", "name_1", u"Pictures"_s);
+        set("Libraries", "path_1", world.folder(u"Pictures"_s));
         // "My Computer" shows the world's own folders, never the real ones.
-        desktop = world.folder(QStringLiteral("Desktop"));
-        documents = world.folder(QStringLiteral("Documents"));
-        const QString disk = world.folder(QStringLiteral("disk"));
-        drives = {platform::Drive{disk + QLatin1Char('/'), disk, QStringLiteral("Data"),
+        desktop = world.folder(u"Desktop"_s);
+        documents = world.folder(u"Documents"_s);
+        const QString disk = world.folder(u"disk"_s);
+        drives = {platform::Drive{disk + QLatin1Char('/'), disk, u"Data"_s,
                                   platform::DriveType::Fixed, true, 0}};
     }
 

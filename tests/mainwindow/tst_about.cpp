@@ -16,7 +16,7 @@ namespace {
 QString labelText(QWidget* box, const char* name)
 {
     auto* l = box->findChild<QLabel*>(QLatin1String(name));
-    return l ? l->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+    return l ? l->text() : u"<missing %1>"_s.arg(QLatin1String(name));
 }
 
 void clickLabel(QWidget* box, const char* name)
@@ -41,10 +41,10 @@ private Q_SLOTS:
         QVERIFY(!splash->isModal());
         QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(splash->palette().color(QPalette::Window), QColor(Qt::black));
-        QCOMPARE(labelText(splash, "about"), QStringLiteral("About Cloakwell"));
-        QCOMPARE(labelText(splash, "version"), QStringLiteral("Cloakwell 2.2.0"));
-        QCOMPARE(labelText(splash, "Label3"), QStringLiteral("Website:"));
-        QCOMPARE(labelText(splash, "URL"), QStringLiteral("https://www.cloakwell.org/"));
+        QCOMPARE(labelText(splash, "about"), u"About Cloakwell"_s);
+        QCOMPARE(labelText(splash, "version"), u"Cloakwell 2.2.0"_s);
+        QCOMPARE(labelText(splash, "Label3"), u"Website:"_s);
+        QCOMPARE(labelText(splash, "URL"), u"https://www.cloakwell.org/"_s);
 
         for (const char* name : {"Picture1", "about", "version", "Label2", "Label3"})
             clickLabel(splash, name);
@@ -104,7 +104,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("uri");
-        const QString web = QStringLiteral("https://www.cloakwell.org/help");
+        const QString web = u"https://www.cloakwell.org/help"_s;
         QTest::newRow("web address") << web << web;
         QTest::newRow("file, spaces encoded")
             << QString("/home/u/My Pictures/a#1.jpg") << "file:///home/u/My%20Pictures/a%231.jpg";
@@ -126,21 +126,19 @@ private Q_SLOTS:
         QPointer<fHotKeys> keys = main->findChild<fHotKeys*>();
         QVERIFY(keys && keys->isVisible());
         QVERIFY(!keys->isModal());
-        QCOMPARE(keys->windowTitle(), QStringLiteral("Keyboard Shortcuts"));
+        QCOMPARE(keys->windowTitle(), u"Keyboard Shortcuts"_s);
         QStringList groups;
         for (const QGroupBox* box : keys->findChildren<QGroupBox*>())
             groups << box->title();
         QCOMPARE(groups, (QStringList{"General", "Edit", "Images", "Slide Show"}));
         const auto general = keys->findChildren<QGroupBox*>().first()->findChildren<QLabel*>();
-        QCOMPARE(general.last()->text(), QStringLiteral("Shutdown"));
-        QCOMPARE(general.last()->toolTip(),
-                 QStringLiteral("This must be set in the Options window"));
+        QCOMPARE(general.last()->text(), u"Shutdown"_s);
+        QCOMPARE(general.last()->toolTip(), u"This must be set in the Options window"_s);
 
         // One window only; its Close button closes it.
         findAction(*main, "menu_help_shortcuts")->trigger();
         QCOMPARE(main->findChildren<fHotKeys*>().size(), 1);
-        QTest::mouseClick(keys->findChild<QPushButton*>(QStringLiteral("close_button")),
-                          Qt::LeftButton);
+        QTest::mouseClick(keys->findChild<QPushButton*>(u"close_button"_s), Qt::LeftButton);
         QTRY_VERIFY(!keys);
     }
 };

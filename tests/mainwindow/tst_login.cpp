@@ -7,12 +7,14 @@
 
 #include <QTimer>
 
+#include <optional>
+
 namespace {
 
-const QString kSaved = QStringLiteral("New password has been saved");
-const QString kShort = QStringLiteral("New password must be at least six character in length");
-const QString kWrong = QStringLiteral("Current pasword is incorrect");
-const QString kSecret = mEncrypt::make_hidden_name(QStringLiteral("Secret7"), 1);
+const QString kSaved = u"New password has been saved"_s;
+const QString kShort = u"New password must be at least six character in length"_s;
+const QString kWrong = u"Current pasword is incorrect"_s;
+const QString kSecret = mEncrypt::make_hidden_name(u"Secret7"_s, 1);
 
 } // namespace
 
@@ -26,64 +28,93 @@ private Q_SLOTS:
             QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
     }
 
-    void firstPassword_data()
+    // The first password (no current one, from the login) and a change of it
+    // (the current one asked for, from the menu).
+    void password_data()
     {
+        QTest::addColumn<QString>("current"); // null: first password
         QTest::addColumn<QString>("newPw");
         QTest::addColumn<QString>("confirmPw");
         QTest::addColumn<bool>("blocked"); // the settings file cannot be written
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("stored"); // "" = nothing stored, window stays open
-        auto row = [](const char* name, const char* pw, const char* confirm, bool blocked,
-                      const QString& message, const char* stored) {
-            QTest::newRow(name) << pw << confirm << blocked << message << stored;
+        QTest::addColumn<QString>("stored"); // afterwards
+        auto row = [](const char* name, const char* current, const char* pw, const char* confirm,
+                      bool blocked, const QString& message, const QString& stored) {
+            QTest::newRow(name) << QString(current) << pw << confirm << blocked << message
+                                << stored;
         };
-        row("six characters are enough", "abcdef", "abcdef", false, kSaved, "zyxwvu.kz1");
-        row("letters scrambled, digits kept", "Pass123", "Pass123", false, kSaved, "Kzhh123.kz1");
-        row("five characters are refused", "abcde", "abcde", false, kShort, "");
-        row("confirmation differs", "abcdef", "abcdeg", false, "New passwords do not match", "");
-        row("save fails", "abcdef", "abcdef", true, "The new password could not be saved", "");
+        const QString another = mEncrypt::make_hidden_name(u"Another1"_s, 1);
+        row("first: six characters", nullptr, "abcdef", "abcdef", false, kSaved, "zyxwvu.kz1");
+        row("first: letters scrambled, digits kept", nullptr, "Pass123", "Pass123", false, kSaved,
+            "Kzhh123.kz1");
+        row("first: five characters", nullptr, "abcde", "abcde", false, kShort, "");
+        row("first: confirmation differs", nullptr, "abcdef", "abcdeg", false,
+            "New passwords do not match", "");
+        row("first: save fails", nullptr, "abcdef", "abcdef", true,
+            "The new password could not be saved", "");
+        row("change: right current", "Secret7", "Another1", "Another1", false, kSaved, another);
+        row("change: current differs in case", "secret7", "Another1", "Another1", false, kWrong,
+            kSecret);
+        row("change: current left empty", "", "Another1", "Another1", false, kWrong, kSecret);
+        row("change: new too short", "Secret7", "Abc12", "Abc12", false, kShort, kSecret);
     }
-    void firstPassword()
+    void password()
     {
+        QFETCH(QString, current);
         QFETCH(QString, newPw);
         QFETCH(QString, confirmPw);
         QFETCH(bool, blocked);
         QFETCH(QString, message);
         QFETCH(QString, stored);
+        const bool first = current.isNull();
+        const bool saved = message == kSaved;
         MainWorld w;
+        if (!first)
+            w.set("", "pw", kSecret);
         // A settings file whose folder is a file: nothing can be written.
-        w.world.file(QStringLiteral("blocked"), "x");
+        w.world.file(u"blocked"_s, "x");
         const settings::SettingsStore store =
-            blocked ? settings::SettingsStore(w.world.path(QStringLiteral("blocked/x.ini")))
-                    : w.store();
+            blocked ? settings::SettingsStore(w.world.path(u"blocked/x.ini"_s)) : w.store();
         int mainShown = 0;
-        fLogin login(store, w.prompt, [&] { ++mainShown; });
-        login.Form_Load();
-
-        QVERIFY(!login.isVisible());
-        QPointer<fNewPassword> first = login.firstPasswordWindow();
-        QVERIFY(first && first->isVisible());
-        QCOMPARE(first->windowTitle(), QStringLiteral("Change Password"));
-        QVERIFY(!first->findChild<QLineEdit*>(QStringLiteral("current_pw"))->isEnabled());
+        std::optional<fLogin> login;
+        std::optional<fNewPassword> change;
+        QPointer<fNewPassword> dialog;
+        if (first) {
+            login.emplace(store, w.prompt, [&] { ++mainShown; });
+            login->Form_Load();
+            QVERIFY(!login->isVisible());
+            dialog = login->firstPasswordWindow();
+        } else {
+            dialog = &change.emplace(store, w.prompt);
+            dialog->show();
+        }
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), u"Change Password"_s);
+        auto* currentBox = dialog->findChild<QLineEdit*>(u"current_pw"_s);
+        QCOMPARE(currentBox->isEnabled(), !first);
 
         w.prompt.acceptMessages();
-        type(first, "new_pw", newPw);
-        type(first, "confirm_pw", confirmPw);
-        click(first, "ok_button");
+        if (!first)
+            type(dialog, "current_pw", current);
+        type(dialog, "new_pw", newPw);
+        type(dialog, "confirm_pw", confirmPw);
+        click(dialog, "ok_button");
 
         QCOMPARE(w.prompt.seen.size(), 1);
         const QString text = w.prompt.lastText();
         QCOMPARE(blocked ? text.left(message.size()) : text, message); // the reason follows
-        QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Cloakwell"));
+        QCOMPARE(w.prompt.lastTitle(), u"Cloakwell"_s);
         QCOMPARE(w.get("", "pw"), stored);
-        QCOMPARE(mainShown, stored.isEmpty() ? 0 : 1);
-        if (stored.isEmpty()) {
-            QVERIFY(first->isVisible());
-            QVERIFY(!first->findChild<QLineEdit*>(QStringLiteral("current_pw"))->isEnabled());
-            first->close();
-        } else {
+        QCOMPARE(mainShown, first && saved ? 1 : 0);
+        if (!saved) {
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(currentBox->isEnabled(), !first);
+            dialog->close();
+        } else if (first) {
             QCOMPARE(stored.size(), newPw.size() + 4);
-            QTRY_VERIFY(!first); // closed and gone
+            QTRY_VERIFY(!dialog); // closed and gone
+        } else {
+            QVERIFY(!dialog->isVisible());
         }
     }
 
@@ -114,8 +145,8 @@ private Q_SLOTS:
         fLogin login(w.store(), w.prompt, [&] { ++mainShown; });
         login.Form_Load();
         QVERIFY(login.isVisible());
-        QCOMPARE(login.windowTitle(), QStringLiteral("Enter Your Password"));
-        auto* box = login.findChild<QLineEdit*>(QStringLiteral("pw_text_box"));
+        QCOMPARE(login.windowTitle(), u"Enter Your Password"_s);
+        auto* box = login.findChild<QLineEdit*>(u"pw_text_box"_s);
         QCOMPARE(box->echoMode(), QLineEdit::Password);
 
         type(&login, "pw_text_box", typed);
@@ -125,42 +156,6 @@ private Q_SLOTS:
         QCOMPARE(mainShown, succeeds ? 1 : 0);
         QVERIFY(!login.isVisible());      // one attempt, then the window closes
         QVERIFY(w.prompt.seen.isEmpty()); // a wrong password says nothing
-    }
-
-    void changePassword_data()
-    {
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<QString>("newPw");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("right current password") << "Secret7" << QString("Another1") << kSaved;
-        QTest::newRow("current differs in case") << "secret7" << QString("Another1") << kWrong;
-        QTest::newRow("current left empty") << "" << QString("Another1") << kWrong;
-        QTest::newRow("right current, new too short") << "Secret7" << QString("Abc12") << kShort;
-    }
-    void changePassword()
-    {
-        QFETCH(QString, current);
-        QFETCH(QString, newPw);
-        QFETCH(QString, message);
-        const bool changed = message == kSaved;
-        MainWorld w;
-        w.set("", "pw", kSecret);
-        fNewPassword dialog(w.store(), w.prompt);
-        dialog.show();
-        QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("current_pw"))->isEnabled());
-
-        w.prompt.acceptMessages();
-        type(&dialog, "current_pw", current);
-        type(&dialog, "new_pw", newPw);
-        type(&dialog, "confirm_pw", newPw);
-        click(&dialog, "ok_button");
-
-        QCOMPARE(w.prompt.seen.size(), 1);
-        QCOMPARE(w.prompt.lastText(), message);
-        QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Cloakwell"));
-        QCOMPARE(w.get("", "pw"), changed ? mEncrypt::make_hidden_name(newPw, 1) : kSecret);
-        QCOMPARE(dialog.isVisible(), !changed);
-        dialog.close();
     }
 
     // Run the real event loop: it must end by itself exactly when no window is left.

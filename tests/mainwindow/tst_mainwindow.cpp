@@ -39,7 +39,7 @@ bool setUndeletable(const QString& folder, bool on)
         return QFile::setPermissions(folder,
                                      on ? QFile::ReadOwner | QFile::ExeOwner
                                         : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray file = QFile::encodeName(folder + QStringLiteral("/copy.jpg"));
+    const QByteArray file = QFile::encodeName(folder + u"/copy.jpg"_s);
     const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -66,29 +66,28 @@ private Q_SLOTS:
     {
         MainWorld w;
         // A crash left plain copies behind.
-        w.tempCopy(QStringLiteral("copy.jpg"));
-        QVERIFY(QFile::exists(w.tempFolder() + QStringLiteral("/copy.jpg")));
+        w.tempCopy(u"copy.jpg"_s);
+        QVERIFY(QFile::exists(w.tempFolder() + u"/copy.jpg"_s));
 
         auto main = w.loadMain();
         QVERIFY(!QFile::exists(w.tempFolder()));
-        QCOMPARE(w.get("", "version"), QStringLiteral("2.2.0"));
-        QVERIFY(main->windowTitle().startsWith(QStringLiteral("Cloakwell")));
-        QCOMPARE(findAction(*main, "context_menu_open_cloakwell")->text(),
-                 QStringLiteral("&Cloakwell"));
+        QCOMPARE(w.get("", "version"), u"2.2.0"_s);
+        QVERIFY(main->windowTitle().startsWith(u"Cloakwell"_s));
+        QCOMPARE(findAction(*main, "context_menu_open_cloakwell")->text(), u"&Cloakwell"_s);
         QVERIFY(main->isMaximized());
         QCOMPARE(main->state().toolbar1_height, qint16(825));
         QCOMPARE(main->state().prefs.threshold, qint64(256) * 1048576);
         QVERIFY(isFullyTransparent(findAction(*main, "tb_paste")->icon())); // "tb_blank"
         QVERIFY(!findAction(*main, "menu_edit_paste")->isEnabled());
 
-        auto* bar = main->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        auto* bar = main->findChild<QToolBar*>(u"Toolbar1"_s);
         QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         QCOMPARE(bar->actions().size(), 10);
         for (QAction* a : bar->actions())
             if (a->objectName() != QLatin1String("tb_paste"))
                 QVERIFY2(!isFullyTransparent(a->icon()), qPrintable(a->objectName()));
         // The short text is the tooltip, not the caption.
-        QCOMPARE(findAction(*main, "tb_library")->toolTip(), QStringLiteral("Add Library"));
+        QCOMPARE(findAction(*main, "tb_library")->toolTip(), u"Add Library"_s);
 
         findAction(*main, "menu_help_online_help")->trigger();
         QCOMPARE(w.opener.opened, QStringList{"https://www.cloakwell.org/help"});
@@ -102,8 +101,8 @@ private Q_SLOTS:
         QCOMPARE(ctx.prefs.color_2, settings::WinColor(255));
         QCOMPARE(ctx.iconImageList.count(), 11);
         QCOMPARE(ctx.folders.binFolder, w.folders.binFolder);
-        ctx.showStatus(QStringLiteral("5 Object(s) selected"));
-        QCOMPARE(main->statusPanelText(1), QStringLiteral("5 Object(s) selected"));
+        ctx.showStatus(u"5 Object(s) selected"_s);
+        QCOMPARE(main->statusPanelText(1), u"5 Object(s) selected"_s);
     }
 
     void startupWindows_data()
@@ -333,24 +332,24 @@ private Q_SLOTS:
             w.set("Behavior", "exit_on_timeout", "1");
             w.set("Behavior", "timeout", "1");
         }
-        const QString library = w.world.folder(QStringLiteral("Pictures"));
-        w.world.file(QStringLiteral("Pictures/") + mEncrypt::make_hidden_name("a.jpg", 2), "x");
+        const QString library = w.world.folder(u"Pictures"_s);
+        w.world.file(u"Pictures/"_s + mEncrypt::make_hidden_name("a.jpg", 2), "x");
         if (unhiddenIn == QLatin1String("library"))
-            w.world.file(QStringLiteral("Pictures/2020/summer/deep/b.jpg"), "x");
+            w.world.file(u"Pictures/2020/summer/deep/b.jpg"_s, "x");
         if (unhiddenIn == QLatin1String("bin"))
-            w.world.file(QStringLiteral("program/KZ Bin/c.jpg"), "x");
+            w.world.file(u"program/KZ Bin/c.jpg"_s, "x");
         w.set("Libraries", "Count", unhiddenIn == QLatin1String("missing library") ? "2" : "1");
-        w.set("Libraries", "name_1", QStringLiteral("Pictures"));
+        w.set("Libraries", "name_1", u"Pictures"_s);
         w.set("Libraries", "path_1", library);
-        w.set("Libraries", "name_2", QStringLiteral("Gone"));
-        w.set("Libraries", "path_2", w.world.path(QStringLiteral("gone")));
+        w.set("Libraries", "name_2", u"Gone"_s);
+        w.set("Libraries", "path_2", w.world.path(u"gone"_s));
         // The Libraries window would report the missing Library and drop it
         // from the table before the exit could pass over it.
         if (unhiddenIn == QLatin1String("missing library"))
             w.set("Behavior", "load_libraries", "0");
 
         auto main = w.loadMain();
-        w.tempCopy(QStringLiteral("copy.jpg"));
+        w.tempCopy(u"copy.jpg"_s);
         if (!named.isEmpty())
             w.prompt.answer(answer);
         if (byTimeout)
@@ -365,7 +364,7 @@ private Q_SLOTS:
                      QStringLiteral("You have unhidden files or folders in '%1'. Are you sure "
                                     "you want to exit?")
                          .arg(named));
-            QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Unhidden Files Detected"));
+            QCOMPARE(w.prompt.lastTitle(), u"Unhidden Files Detected"_s);
             QCOMPARE(w.prompt.seen.back().buttons, platform::PromptButtons::YesNo);
         }
         QCOMPARE(w.exits, ends ? QList<int>{0} : QList<int>{});
@@ -388,8 +387,8 @@ private Q_SLOTS:
     {
         MainWorld w;
         auto main = w.loadMain();
-        w.tempCopy(QStringLiteral("locked/copy.jpg"));
-        const QString locked = w.tempFolder() + QStringLiteral("/locked");
+        w.tempCopy(u"locked/copy.jpg"_s);
+        const QString locked = w.tempFolder() + u"/locked"_s;
         if (!setUndeletable(locked, true))
             QSKIP("this file system cannot keep a file from being deleted");
         w.prompt.acceptMessages();
@@ -398,7 +397,7 @@ private Q_SLOTS:
         QCOMPARE(w.prompt.seen.size(), 1);
         QCOMPARE(w.prompt.lastText(), QStringLiteral("Cloakwell could not delete the temporary "
                                                      "folder. Some files may still be in use."));
-        QCOMPARE(w.prompt.lastTitle(), QStringLiteral("Cloakwell"));
+        QCOMPARE(w.prompt.lastTitle(), u"Cloakwell"_s);
         QCOMPARE(w.exits, QList<int>{0}); // and the program still ends
         QVERIFY(platform::removeFolderTree(w.tempFolder()));
     }

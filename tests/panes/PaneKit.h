@@ -30,22 +30,29 @@ inline bool clickNode(panes::UiBrowserWindow* window, const QString& key,
     return true;
 }
 
-// Clicks the listing's row with that name (the shown text).
+// The listing's row with that name (the shown text), -1 when none.
+inline int rowOf(panes::UiBrowserWindow* window, const QString& text)
+{
+    const browse::FolderListModel& list = window->pane().list;
+    for (int row = 0; row < list.count(); ++row)
+        if (list.item(row).text == text)
+            return row;
+    return -1;
+}
+
+// Clicks the listing's row with that name.
 inline bool clickItem(panes::UiBrowserWindow* window, const QString& text,
                       Qt::KeyboardModifiers modifiers = {})
 {
-    browse::FolderListModel& list = window->pane().list;
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.item(row).text != text)
-            continue;
-        QTreeView* view = window->listView();
-        const QModelIndex index = list.index(row, 0);
-        view->scrollTo(index);
-        const QRect shown = view->visualRect(index).intersected(view->viewport()->rect());
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, shown.center());
-        return true;
-    }
-    return false;
+    const int row = rowOf(window, text);
+    if (row < 0)
+        return false;
+    QTreeView* view = window->listView();
+    const QModelIndex index = window->pane().list.index(row, 0);
+    view->scrollTo(index);
+    const QRect shown = view->visualRect(index).intersected(view->viewport()->rect());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, shown.center());
+    return true;
 }
 
 inline QStringList shownNames(panes::UiBrowserWindow* window)

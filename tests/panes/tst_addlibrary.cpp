@@ -81,11 +81,11 @@ private Q_SLOTS:
         QFETCH(bool, badName);
         QFETCH(QString, text);
         MainWorld w;
-        w.world.folder(QStringLiteral("New"));
+        w.world.folder(u"New"_s);
         auto expand = [&](QString p) {
-            return p.replace(QStringLiteral("{world}"), w.world.root())
-                .replace(QStringLiteral("{BIN}"), w.folders.binFolder.toUpper())
-                .replace(QStringLiteral("{tmp}"), QDir::tempPath());
+            return p.replace(u"{world}"_s, w.world.root())
+                .replace(u"{BIN}"_s, w.folders.binFolder.toUpper())
+                .replace(u"{tmp}"_s, QDir::tempPath());
         };
         auto main = loadSettled(w);
         fAddLibrary dialog(*main, main.get());
@@ -96,14 +96,14 @@ private Q_SLOTS:
         click(&dialog, "add_library_button");
 
         QCOMPARE(w.prompt.seen.size(), 1);
-        QCOMPARE(w.prompt.lastTitle(), badName ? QStringLiteral("Invalid Library Name")
-                                               : QStringLiteral("Invalid Library Path"));
+        QCOMPARE(w.prompt.lastTitle(),
+                 badName ? u"Invalid Library Name"_s : u"Invalid Library Path"_s);
         QCOMPARE(w.prompt.lastText(), text);
         QCOMPARE(w.prompt.seen.back().buttons, platform::PromptButtons::Ok);
         QVERIFY(dialog.isVisible());
         QCOMPARE(boxText(&dialog, "library_path"), expand(pathAfter));
         QCOMPARE(boxText(&dialog, "lib_name_text_box"), name);
-        QCOMPARE(w.get("Libraries", "Count"), QStringLiteral("1"));
+        QCOMPARE(w.get("Libraries", "Count"), u"1"_s);
     }
 
     // Through the toolbar, as a user would; a path typed with two trailing
@@ -111,48 +111,69 @@ private Q_SLOTS:
     void addedLibraryIsChosenAndListed()
     {
         MainWorld w;
-        w.world.file(QStringLiteral("New/photo.jpg"));
+        w.world.file(u"New/photo.jpg"_s);
         auto main = loadSettled(w);
         fLibraries* window = main->librariesWindow();
         window->treeView()->setFocus();
         QTRY_VERIFY(findAction(*main, "tb_library")->isEnabled());
 
-        const QString typed = w.world.path(QStringLiteral("New//"));
+        const QString typed = w.world.path(u"New//"_s);
         whenShown<fAddLibrary>([&](fAddLibrary* dialog) {
             type(dialog, "library_path", typed);
-            type(dialog, "lib_name_text_box", QStringLiteral("Holidays"));
+            type(dialog, "lib_name_text_box", u"Holidays"_s);
             click(dialog, "add_library_button");
         });
         findAction(*main, "tb_library")->trigger();
 
-        const QString stored = w.world.path(QStringLiteral("New/"));
+        const QString stored = w.world.path(u"New/"_s);
         QVERIFY(w.prompt.seen.isEmpty());
-        QCOMPARE(w.get("Libraries", "Count"), QStringLiteral("2"));
-        QCOMPARE(w.get("Libraries", "name_2"), QStringLiteral("Holidays"));
+        QCOMPARE(w.get("Libraries", "Count"), u"2"_s);
+        QCOMPARE(w.get("Libraries", "name_2"), u"Holidays"_s);
         QCOMPARE(w.get("Libraries", "path_2"), stored);
         const browse::TreeNode* node = window->pane().tree.selectedNode();
         QVERIFY(node);
-        QCOMPARE(node->text, QStringLiteral("Holidays"));
+        QCOMPARE(node->text, u"Holidays"_s);
         QCOMPARE(node->key, stored);
         QCOMPARE(window->pane().list.tag(), stored);
         QCOMPARE(shownNames(window), QStringList{"photo.jpg"});
     }
 
-    void firstRunYesAddsALibrary()
+    // With no Library the first start asks for one; Yes opens this dialog.
+    void firstRunQuestion_data()
     {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No") << false;
+        QTest::newRow("Yes: added, chosen and listed") << true;
+    }
+    void firstRunQuestion()
+    {
+        QFETCH(bool, yes);
         MainWorld w;
-        w.set("Libraries", "Count", QStringLiteral("0"));
-        const QString folder = w.world.folder(QStringLiteral("Films"));
-        w.prompt.answer(PromptAnswer::Yes);
-        whenShown<fAddLibrary>([&](fAddLibrary* dialog) {
-            type(dialog, "library_path", folder);
-            type(dialog, "lib_name_text_box", QStringLiteral("Films"));
-            click(dialog, "add_library_button");
-        });
+        w.set("Libraries", "Count", u"0"_s);
+        const QString folder = w.world.folder(u"Films"_s);
+        w.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
+        if (yes)
+            whenShown<fAddLibrary>([&](fAddLibrary* dialog) {
+                type(dialog, "library_path", folder);
+                type(dialog, "lib_name_text_box", u"Films"_s);
+                click(dialog, "add_library_button");
+            });
         auto main = w.loadMain();
         QCOMPARE(w.prompt.seen.size(), 1);
-        QCOMPARE(main->librariesWindow()->pane().tree.selectedKey(), folder);
-        QCOMPARE(main->librariesWindow()->pane().list.tag(), folder);
+        QCOMPARE(w.prompt.lastText(),
+                 QStringLiteral("This appears to be the first time using "
+                                "Cloakwell. Would you like to add a Library?"));
+        QCOMPARE(w.prompt.lastTitle(), u"No Libraries Found"_s);
+        QCOMPARE(w.prompt.seen.back().buttons, platform::PromptButtons::YesNo);
+        const auto& pane = main->librariesWindow()->pane();
+        if (yes) {
+            QCOMPARE(pane.tree.selectedKey(), folder);
+            QCOMPARE(pane.list.tag(), folder);
+        } else {
+            const browse::TreeNode* root = pane.tree.firstRoot();
+            QCOMPARE(root->children.size(), size_t(1));
+            QCOMPARE(root->children.front()->text, u"Red Ovidor"_s);
+        }
     }
 
     void cancelledPickerEmptiesThePath()
@@ -161,14 +182,14 @@ private Q_SLOTS:
         auto main = loadSettled(w);
         fAddLibrary dialog(*main, main.get());
         dialog.show();
-        type(&dialog, "library_path", QStringLiteral("/somewhere"));
+        type(&dialog, "library_path", u"/somewhere"_s);
         QString pickerTitle;
         whenShown<QFileDialog>([&](QFileDialog* picker) {
             pickerTitle = picker->windowTitle();
             picker->reject();
         });
         click(&dialog, "browse_button");
-        QCOMPARE(pickerTitle, QStringLiteral("Locate your image or video library."));
+        QCOMPARE(pickerTitle, u"Locate your image or video library."_s);
         QCOMPARE(boxText(&dialog, "library_path"), QString());
     }
 };

@@ -61,10 +61,10 @@ private:
     // listed in the Libraries window.
     static std::unique_ptr<fMain> loadListed(MainWorld& w, QString* lib = nullptr)
     {
-        const QString path = w.world.path(QStringLiteral("Pictures"));
-        w.world.file(QStringLiteral("Pictures/plain.jpg"));
-        w.world.file(QStringLiteral("Pictures/") + mEncrypt::make_hidden_name("hidden.jpg", 1));
-        w.world.folder(QStringLiteral("Pictures/Trips"));
+        const QString path = w.world.path(u"Pictures"_s);
+        w.world.file(u"Pictures/plain.jpg"_s);
+        w.world.file(u"Pictures/"_s + mEncrypt::make_hidden_name("hidden.jpg", 1));
+        w.world.folder(u"Pictures/Trips"_s);
         w.set("Behavior", "last_path", path);
         if (lib)
             *lib = path;
@@ -138,16 +138,17 @@ private Q_SLOTS:
         QCOMPARE(shown(mainwindow::menu_rules(facts)), entries);
     }
 
-    // A hidden and a plain item chosen: both Hide and Unhide apply.
+    // A hidden and a plain item chosen: both Hide and Unhide apply. Then
+    // nothing chosen, Select All and Invert Selection.
     void hiddenAndPlainSelected()
     {
         MainWorld w;
         auto main = loadListed(w);
         fLibraries* window = main->librariesWindow();
-        QVERIFY(clickItem(window, QStringLiteral("hidden.jpg")));
-        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LF-UXC-DR"));
-        QVERIFY(clickItem(window, QStringLiteral("plain.jpg"), Qt::ControlModifier));
-        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LFHUXC-DR"));
+        QVERIFY(clickItem(window, u"hidden.jpg"_s));
+        QCOMPARE(shown(main->toolbarRules()), u"LF-UXC-DR"_s);
+        QVERIFY(clickItem(window, u"plain.jpg"_s, Qt::ControlModifier));
+        QCOMPARE(shown(main->toolbarRules()), u"LFHUXC-DR"_s);
         QVERIFY(findAction(*main, "tb_hide")->isEnabled());
         QVERIFY(findAction(*main, "tb_unhide")->isEnabled());
         openAndClose(*main, "menu_file");
@@ -158,8 +159,20 @@ private Q_SLOTS:
         QTreeView* view = window->listView();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           QPoint(5, view->viewport()->height() - 3));
-        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LF------R"));
+        QCOMPARE(shown(main->toolbarRules()), u"LF------R"_s);
         QVERIFY(!findAction(*main, "tb_hide")->isEnabled());
+
+        browse::FolderListModel& list = window->pane().list;
+        QVERIFY(clickItem(window, u"plain.jpg"_s));
+        QTest::keyClick(view, Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(list.selectedKeys().size(), 2);
+        QVERIFY(!list.selectedKeys().contains(w.world.path(u"Pictures/plain.jpg"_s)));
+        QCOMPARE(shown(main->toolbarRules()), u"LFHUXC-DR"_s);
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(list.selectedKeys().size(), 3);
+        QTest::keyClick(view, Qt::Key_I, Qt::ControlModifier);
+        QVERIFY(list.selectedKeys().isEmpty());
+        QCOMPARE(shown(main->toolbarRules()), u"LF------R"_s);
     }
 
     void treeNodeKinds_data()
@@ -177,11 +190,11 @@ private Q_SLOTS:
         QFETCH(QString, node);
         QFETCH(QString, buttons);
         MainWorld w;
-        const QString cd = w.world.folder(QStringLiteral("cdrom"));
+        const QString cd = w.world.folder(u"cdrom"_s);
         w.drives.push_back(
             platform::Drive{cd + '/', cd, QString(), platform::DriveType::CdRom, false, 0});
         auto main = loadSettled(w);
-        main->state().edit_buffer = QStringList{w.world.path(QStringLiteral("x.jpg"))};
+        main->state().edit_buffer = QStringList{w.world.path(u"x.jpg"_s)};
         main->state().edit_buffer_size = 1;
         panes::UiBrowserWindow* window =
             explorer ? static_cast<panes::UiBrowserWindow*>(main->explorerWindow())
@@ -202,7 +215,7 @@ private Q_SLOTS:
         QString lib;
         auto main = loadListed(w, &lib);
         fLibraries* window = main->librariesWindow();
-        const QString trips = lib + QStringLiteral("/Trips");
+        const QString trips = lib + u"/Trips"_s;
         auto* selectAll = findAction(*main, "menu_edit_select_all");
         // From an empty folder to a full one: the toolbar is updated at the
         // click, while the listing is still empty.
@@ -215,7 +228,7 @@ private Q_SLOTS:
         openAndClose(*main, "menu_edit");
         QVERIFY(selectAll->isEnabled());
         QVERIFY(!main->menuRules().findNext); // no search text
-        main->state().strA = QStringLiteral("plain");
+        main->state().strA = u"plain"_s;
         openAndClose(*main, "menu_edit");
         QVERIFY(main->menuRules().findNext);
         main->state().strA.clear();
@@ -231,27 +244,7 @@ private Q_SLOTS:
         QCOMPARE(main->state().object_focus, short(mainwindow::kLibrariesList));
     }
 
-    void selectAllAndInvert()
-    {
-        MainWorld w;
-        auto main = loadListed(w);
-        fLibraries* window = main->librariesWindow();
-        browse::FolderListModel& list = window->pane().list;
-        QVERIFY(clickItem(window, QStringLiteral("plain.jpg")));
-        QTest::keyClick(window->listView(), Qt::Key_I, Qt::ControlModifier);
-        QCOMPARE(list.selectedKeys().size(), 2);
-        QVERIFY(!list.selectedKeys().contains(
-            list.item(list.rowOfKey(w.world.path(QStringLiteral("Pictures/plain.jpg")))).key));
-        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LFHUXC-DR"));
-
-        QTest::keyClick(window->listView(), Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(list.selectedKeys().size(), 3);
-        QTest::keyClick(window->listView(), Qt::Key_I, Qt::ControlModifier);
-        QVERIFY(list.selectedKeys().isEmpty());
-        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("LF------R"));
-    }
-
-    void refreshRebuildsTheFocusedWindow()
+    void refreshThenCloseTheFocusedWindow()
     {
         MainWorld w;
         QString lib;
@@ -259,22 +252,17 @@ private Q_SLOTS:
         fLibraries* window = main->librariesWindow();
         window->treeView()->setFocus();
         QTRY_COMPARE(main->state().object_focus, short(mainwindow::kLibrariesTree));
-        w.world.folder(QStringLiteral("Pictures/Later"));
-        w.world.file(QStringLiteral("Pictures/later.jpg"));
+        w.world.folder(u"Pictures/Later"_s);
+        w.world.file(u"Pictures/later.jpg"_s);
         QTest::keyClick(window->treeView(), Qt::Key_F5);
-        QVERIFY(window->pane().tree.nodeByKey(lib + QStringLiteral("/Later")));
+        QVERIFY(window->pane().tree.nodeByKey(lib + u"/Later"_s));
         QCOMPARE(window->pane().tree.selectedKey(), lib);
         QCOMPARE(shownNames(window),
                  (QStringList{"Later", "Trips", "hidden.jpg", "later.jpg", "plain.jpg"}));
-    }
 
-    // The Libraries list had the focus when its window closed: nothing is
-    // offered for it, and no command reopens the window.
-    void focusedWindowClosed()
-    {
-        MainWorld w;
-        auto main = loadListed(w);
-        QVERIFY(clickItem(main->librariesWindow(), QStringLiteral("plain.jpg")));
+        // The Libraries list had the focus when its window closed: nothing is
+        // offered for it, and no command reopens the window.
+        QVERIFY(clickItem(window, u"plain.jpg"_s));
         QCOMPARE(main->state().object_focus, short(mainwindow::kLibrariesList));
         findAction(*main, "menu_view_libraries")->trigger();
         QVERIFY(!main->librariesWindow());
@@ -284,8 +272,8 @@ private Q_SLOTS:
         for (const char* menu : {"menu_file", "menu_edit", "menu_tools"})
             openAndClose(*main, menu);
         QVERIFY(!main->librariesWindow());
-        QCOMPARE(shown(main->toolbarRules()), QStringLiteral("--------R"));
-        QCOMPARE(shown(main->menuRules()), QStringLiteral("-------"));
+        QCOMPARE(shown(main->toolbarRules()), u"--------R"_s);
+        QCOMPARE(shown(main->menuRules()), u"-------"_s);
         QVERIFY(!findAction(*main, "menu_edit_select_all")->isEnabled());
         QVERIFY(!findAction(*main, "menu_tools_slide_show")->isEnabled());
         findAction(*main, "menu_view_refresh")->trigger();

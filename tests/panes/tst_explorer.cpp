@@ -37,39 +37,39 @@ class TestExplorer : public QObject
 private Q_SLOTS:
     // "My Computer" opens loaded one level ahead; a second expansion keeps
     // what the first loaded; closing a node above the listed folder chooses
-    // and lists it; closing "My Computer" empties the listing.
+    // and lists it; closing "My Computer" empties the listing; the bar is kept.
     void myComputerTree()
     {
         MainWorld w;
-        w.world.folder(QStringLiteral("Desktop/A/B/C"));
-        w.world.file(QStringLiteral("Desktop/top.txt"));
+        w.world.folder(u"Desktop/A/B/C"_s);
+        w.world.file(u"Desktop/top.txt"_s);
         auto main = loadSettled(w);
         fExplorer* window = main->explorerWindow();
         QTreeView* view = window->treeView();
         browse::FolderTreeModel& tree = window->pane().tree;
         const browse::TreeNode* root = tree.firstRoot();
-        QCOMPARE(root->text, QStringLiteral("My Computer"));
+        QCOMPARE(root->text, u"My Computer"_s);
         QVERIFY(view->isExpanded(tree.indexOf(root)));
         QCOMPARE(root->children.size(), size_t(3));
-        QCOMPARE(root->children[0]->text, QStringLiteral("Desktop"));
-        QCOMPARE(root->children[1]->text, QStringLiteral("My Documents"));
-        QCOMPARE(root->children[2]->text, QStringLiteral("Data (") + w.world.path("disk") + ')');
+        QCOMPARE(root->children[0]->text, u"Desktop"_s);
+        QCOMPARE(root->children[1]->text, u"My Documents"_s);
+        QCOMPARE(root->children[2]->text, u"Data ("_s + w.world.path("disk") + ')');
         QVERIFY(view->model()->hasChildren(indexOfKey(window, w.desktop))); // A, a level ahead
         QCOMPARE(window->pane().list.tag(), QString());
         QCOMPARE(window->pane().list.count(), 0);
 
-        const QString a = w.desktop + QStringLiteral("/A");
+        const QString a = w.desktop + u"/A"_s;
         clickExpander(view, indexOfKey(window, w.desktop));
         clickExpander(view, indexOfKey(window, a));
-        const browse::TreeNode* c = tree.nodeByKey(a + QStringLiteral("/B/C"));
+        const browse::TreeNode* c = tree.nodeByKey(a + u"/B/C"_s);
         QVERIFY(c); // loaded a level ahead of A's children
         clickExpander(view, indexOfKey(window, a));
         QVERIFY(!view->isExpanded(indexOfKey(window, a)));
-        QVERIFY(QDir().mkpath(a + QStringLiteral("/B/C2")));
+        QVERIFY(QDir().mkpath(a + u"/B/C2"_s));
         clickExpander(view, indexOfKey(window, a));
         QVERIFY(view->isExpanded(indexOfKey(window, a)));
-        QCOMPARE(tree.nodeByKey(a + QStringLiteral("/B/C")), c);
-        QVERIFY(!tree.nodeByKey(a + QStringLiteral("/B/C2")));
+        QCOMPARE(tree.nodeByKey(a + u"/B/C"_s), c);
+        QVERIFY(!tree.nodeByKey(a + u"/B/C2"_s));
 
         QVERIFY(clickNode(window, a));
         QTRY_COMPARE(window->pane().list.tag(), a);
@@ -77,19 +77,15 @@ private Q_SLOTS:
         QCOMPARE(tree.selectedKey(), w.desktop);
         QTRY_COMPARE(window->pane().list.tag(), w.desktop);
         QCOMPARE(shownNames(window), (QStringList{"A", "top.txt"}));
-        clickExpander(view, indexOfKey(window, QStringLiteral("mycomputer")));
+        clickExpander(view, indexOfKey(window, u"mycomputer"_s));
         QCOMPARE(window->pane().list.count(), 0);
         QCOMPARE(window->pane().list.tag(), QString());
-    }
 
-    void closingKeepsTheBar()
-    {
-        MainWorld w;
-        auto main = loadSettled(w);
-        dragBar(main->explorerWindow()->findChild<QWidget*>(QStringLiteral("vert_bar_3")), 10);
+        // The bar is saved at closing and comes back at the next opening.
+        dragBar(window->findChild<QWidget*>(u"vert_bar_3"_s), 10);
         findAction(*main, "menu_view_explorer")->trigger();
         QVERIFY(!main->explorerWindow());
-        QCOMPARE(w.get("Appearance", "vert_bar_3"), QStringLiteral("2650"));
+        QCOMPARE(w.get("Appearance", "vert_bar_3"), u"2650"_s);
         findAction(*main, "menu_view_explorer")->trigger();
         QCOMPARE(main->explorerWindow()->layoutTwips().bar.left, 2650.0);
     }
