@@ -82,7 +82,7 @@ private Q_SLOTS:
             timerIdle = !box->splashTimer().isActive();
             // The address opens in the browser and does not close the box.
             clickLabel(box, "URL");
-            QTest::qWait(50);
+            QCoreApplication::processEvents();
             stillOpen = box->isVisible();
             if (clickOn.isEmpty())
                 QTest::mouseClick(box, Qt::LeftButton);
