@@ -175,20 +175,9 @@ private Q_SLOTS:
         QCOMPARE(shown(main->toolbarRules()), u"LF------R"_s);
     }
 
-    void treeNodeKinds_data()
-    {
-        QTest::addColumn<bool>("explorer");
-        QTest::addColumn<QString>("node"); // "bin", "cd", "drive"
-        QTest::addColumn<QString>("buttons");
-        QTest::newRow("the bin") << false << QString("bin") << QString("L-HU----R");
-        QTest::newRow("a CD") << true << QString("cd") << QString("--------R");
-        QTest::newRow("a fixed drive") << true << QString("drive") << QString("-F----V-R");
-    }
+    // The bin, a CD and a fixed drive chosen in the trees, something to paste.
     void treeNodeKinds()
     {
-        QFETCH(bool, explorer);
-        QFETCH(QString, node);
-        QFETCH(QString, buttons);
         MainWorld w;
         const QString cd = w.world.folder(u"cdrom"_s);
         w.drives.push_back(
@@ -196,15 +185,21 @@ private Q_SLOTS:
         auto main = loadSettled(w);
         main->state().edit_buffer = QStringList{w.world.path(u"x.jpg"_s)};
         main->state().edit_buffer_size = 1;
-        panes::UiBrowserWindow* window =
-            explorer ? static_cast<panes::UiBrowserWindow*>(main->explorerWindow())
-                     : main->librariesWindow();
-        const QString key = node == QLatin1String("bin")  ? w.folders.binFolder
-                            : node == QLatin1String("cd") ? cd + '/'
-                                                          : w.drives.front().key;
-        QVERIFY(clickNode(window, key));
-        QCOMPARE(window->pane().tree.selectedKey(), key);
-        QCOMPARE(shown(main->toolbarRules()), buttons);
+        const struct
+        {
+            panes::UiBrowserWindow* window;
+            QString key;
+            const char* buttons;
+        } nodes[] = {
+            {main->librariesWindow(), w.folders.binFolder, "L-HU----R"},
+            {main->explorerWindow(), cd + '/', "--------R"},
+            {main->explorerWindow(), w.drives.front().key, "-F----V-R"},
+        };
+        for (const auto& node : nodes) {
+            QVERIFY(clickNode(node.window, node.key));
+            QCOMPARE(node.window->pane().tree.selectedKey(), node.key);
+            QCOMPARE(shown(main->toolbarRules()), QLatin1String(node.buttons));
+        }
     }
 
     // The menus are brought up to date when they open and before their
