@@ -1,8 +1,8 @@
 #include "engine/fOpenWith.h"
 
 #include "platform/Icons.h"
+#include "platform/UiOkCancel.h"
 
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -59,12 +59,11 @@ fOpenWith::fOpenWith(mOpenFiles::AppLauncher& launcher, const QString& readableN
     command_text_box->setPlaceholderText(QStringLiteral("program --option"));
     commandLabel->setBuddy(command_text_box);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_button = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok_button->setObjectName(QStringLiteral("ok_button"));
-    ok_button->setDefault(true);
-    cancel_button = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel_button->setObjectName(QStringLiteral("cancel_button"));
+    const auto okCancel =
+        platform::makeOkCancel(this, QStringLiteral("ok_button"), QStringLiteral("cancel_button"));
+    QDialogButtonBox* buttons = okCancel.box;
+    ok_button = okCancel.ok;
+    cancel_button = okCancel.cancel;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);

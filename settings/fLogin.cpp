@@ -2,9 +2,9 @@
 
 #include "engine/mEncrypt.h"
 #include "mainwindow/UiIcons.h"
+#include "platform/UiOkCancel.h"
 #include "settings/fNewPassword.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,12 +23,11 @@ fLogin::fLogin(settings::SettingsStore store, platform::PromptService& prompt,
     pw_text_box->setEchoMode(QLineEdit::Password);
     pw_text_box->setMinimumWidth(260);
 
-    auto* buttons = new QDialogButtonBox(this);
-    pw_ok_button = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    pw_ok_button->setObjectName(QStringLiteral("pw_ok_button"));
-    pw_ok_button->setDefault(true);
-    pw_cancel_button = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    pw_cancel_button->setObjectName(QStringLiteral("pw_cancel_button"));
+    const auto okCancel = platform::makeOkCancel(this, QStringLiteral("pw_ok_button"),
+                                                 QStringLiteral("pw_cancel_button"));
+    QDialogButtonBox* buttons = okCancel.box;
+    pw_ok_button = okCancel.ok;
+    pw_cancel_button = okCancel.cancel;
     connect(pw_ok_button, &QPushButton::clicked, this, &fLogin::pw_ok_button_Click);
     connect(pw_cancel_button, &QPushButton::clicked, this, &fLogin::pw_cancel_button_Click);
 

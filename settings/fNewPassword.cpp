@@ -2,8 +2,8 @@
 
 #include "engine/mEncrypt.h"
 #include "mainwindow/UiIcons.h"
+#include "platform/UiOkCancel.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,12 +47,11 @@ fNewPassword::fNewPassword(settings::SettingsStore store, platform::PromptServic
     note->setObjectName(QStringLiteral("note_label"));
     note->setWordWrap(true);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_button = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok_button->setObjectName(QStringLiteral("ok_button"));
-    ok_button->setDefault(true);
-    cancel_button = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel_button->setObjectName(QStringLiteral("cancel_button"));
+    const auto okCancel =
+        platform::makeOkCancel(this, QStringLiteral("ok_button"), QStringLiteral("cancel_button"));
+    QDialogButtonBox* buttons = okCancel.box;
+    ok_button = okCancel.ok;
+    cancel_button = okCancel.cancel;
     connect(ok_button, &QPushButton::clicked, this, &fNewPassword::ok_button_Click);
     connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
 
