@@ -3,9 +3,9 @@
 #include "platform/FileSystem.h"
 
 #include <QLocale>
-#include <QStorageInfo>
 
 #include <cmath>
+#include <sys/statvfs.h>
 
 namespace mMisc {
 
@@ -120,10 +120,12 @@ double folder_free_space(const QString& path)
 {
     if (!platform::folderExists(path))
         return 0;
-    const QStorageInfo volume(path);
-    if (!volume.isValid() || !volume.isReady())
+    // Asked of the folder itself: it needs no mount table, which a chroot or
+    // a container may not show.
+    struct statvfs fs;
+    if (::statvfs(platform::encodePath(path).constData(), &fs) != 0)
         return 0;
-    return static_cast<double>(volume.bytesAvailable());
+    return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize);
 }
 
 } // namespace mMisc

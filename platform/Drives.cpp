@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sys/statvfs.h>
 
 namespace platform {
 
@@ -101,6 +102,17 @@ std::vector<Drive> listDrives()
         d.ready = volume.isValid() && volume.isReady();
         d.freeBytes = d.ready ? volume.bytesAvailable() : 0;
         byMount[mountPoint] = d;
+    }
+    // The root file system is always a drive, also where the mount table does
+    // not show it (a chroot, some containers).
+    if (!byMount.count(QStringLiteral("/"))) {
+        Drive root;
+        root.mountPoint = root.key = QStringLiteral("/");
+        root.type = DriveType::Fixed;
+        struct statvfs fs;
+        if (::statvfs("/", &fs) == 0)
+            root.freeBytes = static_cast<qint64>(fs.f_bavail) * static_cast<qint64>(fs.f_frsize);
+        byMount[root.mountPoint] = root;
     }
     std::vector<Drive> drives;
     drives.reserve(byMount.size());
