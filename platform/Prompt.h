@@ -17,6 +17,9 @@ struct PromptRequest
     QString title; // "" means the program's name
     PromptButtons buttons = PromptButtons::Ok;
     PromptIcon icon = PromptIcon::None;
+    // Longer text the user can unfold under the message (every item of a
+    // summary, for instance); "" for none.
+    QString details = {};
 };
 
 // The title a prompt without a title of its own carries.

@@ -10,6 +10,8 @@ PromptAnswer UiMessageBoxPrompt::ask(const PromptRequest& request)
     QMessageBox box(m_parent ? m_parent.data() : QApplication::activeWindow());
     box.setWindowTitle(shownTitle(request));
     box.setText(request.text);
+    if (!request.details.isEmpty())
+        box.setDetailedText(request.details);
     switch (request.icon) {
     case PromptIcon::None:
         break;

@@ -17,7 +17,7 @@ ScriptedPrompt& ScriptedPrompt::acceptMessages(int count)
 
 platform::PromptAnswer ScriptedPrompt::ask(const platform::PromptRequest& request)
 {
-    seen.append(Seen{request.text, shownTitle(request), request.buttons});
+    seen.append(Seen{request.text, shownTitle(request), request.buttons, request.details});
     if (m_script.isEmpty()) {
         unexpected.append(request.text);
         QTest::qFail(qPrintable(QStringLiteral("Unexpected prompt: \"%1\" (%2)")

@@ -15,6 +15,7 @@ public:
         QString text;
         QString title; // as shown: the program's name when none was given
         platform::PromptButtons buttons;
+        QString details = {};
     };
 
     // Queues the answer for the next prompt.
