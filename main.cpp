@@ -1,4 +1,5 @@
 #include "mainwindow/AppState.h"
+#include "mainwindow/CommandLine.h"
 #include "mainwindow/UiIcons.h"
 #include "mainwindow/Version.h"
 #include "mainwindow/fMain.h"
@@ -8,10 +9,22 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[])
 {
+    // --help and --version answer before any window system is needed.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const mainwindow::CommandLine command = mainwindow::parseCommandLine(arguments);
+    if (command.action != mainwindow::CommandLine::Action::Run) {
+        const bool failed = command.action == mainwindow::CommandLine::Action::Fail;
+        std::fputs(command.output.toLocal8Bit().constData(), failed ? stderr : stdout);
+        return failed ? 2 : 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(mainwindow::productName());
     QApplication::setApplicationVersion(mainwindow::versionText());

@@ -17,6 +17,10 @@ struct DataFolders
 
 DataFolders decideDataFolders(const QString& programFolder);
 
+// True when the program folder belongs to an installed copy (its desktop data
+// lies beside it, as "cmake --install" and the package put it).
+bool isInstalledCopy(const QString& programFolder);
+
 inline constexpr const char* kSettingsFileName = "Cloakwell.ini";
 inline constexpr const char* kBinFolderName = "KZ Bin";
 
