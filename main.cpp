@@ -1,6 +1,5 @@
 #include "mainwindow/AppState.h"
-#include "mainwindow/UiIcons.h"
-#include "mainwindow/Version.h"
+#include "mainwindow/UiAppSetup.h"
 #include "mainwindow/fMain.h"
 #include "platform/DataFolders.h"
 #include "platform/UiMessageBoxPrompt.h"
@@ -13,11 +12,11 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(mainwindow::productName());
-    QApplication::setApplicationVersion(mainwindow::versionText());
     QApplication::setQuitOnLastWindowClosed(true);
-    mainwindow::setUpIconTheme();
-    QApplication::setWindowIcon(mainwindow::programIcon());
+    mainwindow::setUpApplication();
+    // The build's own check that the program carries its pictures.
+    if (QCoreApplication::arguments().contains(QStringLiteral("--check-resources")))
+        return mainwindow::checkResources();
 
     platform::UiMessageBoxPrompt prompt;
     mainwindow::GioDocumentOpener opener;
