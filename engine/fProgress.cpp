@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
@@ -155,8 +156,11 @@ void fProgress::showFigures()
     tally_label->setVisible(!m_countsOnly);
     if (m_countsOnly)
         return;
-    item_label->setText(item_label->fontMetrics().elidedText(m_item, Qt::ElideMiddle,
-                                                             qMax(200, item_label->width())));
+    // Before the window first shows, the label has no width yet: the
+    // window's own least width, less its margins, is what it will get.
+    const QMargins margins = layout()->contentsMargins();
+    const int room = qMax(item_label->width(), minimumWidth() - margins.left() - margins.right());
+    item_label->setText(item_label->fontMetrics().elidedText(m_item, Qt::ElideMiddle, room));
     item_label->setToolTip(m_item);
     tally_label->setText(QStringLiteral("%1 changed, %2 skipped, %3 refused")
                              .arg(locale.toString(m_soFar.changed))
