@@ -8,14 +8,19 @@
 #include <QApplication>
 
 #include <memory>
+#include <string_view>
 
 int main(int argc, char* argv[])
 {
+    // The self-check needs no screen.
+    const bool checkOnly = argc > 1 && std::string_view(argv[1]) == "--check-resources";
+    if (checkOnly && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
     mainwindow::setUpApplication();
     // The build's own check that the program carries its pictures.
-    if (QCoreApplication::arguments().contains(QStringLiteral("--check-resources")))
+    if (checkOnly)
         return mainwindow::checkResources();
 
     platform::UiMessageBoxPrompt prompt;
