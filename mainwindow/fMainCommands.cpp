@@ -60,8 +60,8 @@ mainwindow::PaneFacts fMain::paneFacts() const
 
 void fMain::enable_toolbar()
 {
-    m_toolbarRules = mainwindow::toolbar_rules(paneFacts());
-    const mainwindow::RuleResults rules{m_toolbarRules, mainwindow::menu_rules(paneFacts())};
+    const mainwindow::RuleResults rules = mainwindow::rule_results(paneFacts());
+    m_toolbarRules = rules.toolbar;
     for (Command command : mainwindow::toolbar_commands()) {
         toolbarButton(command)->setEnabled(
             mainwindow::command_row(command).buttonOfferedBy(rules) && hasCommandHandler(command));
@@ -71,9 +71,7 @@ void fMain::enable_toolbar()
 
 void fMain::update_menu_states()
 {
-    const mainwindow::PaneFacts facts = paneFacts();
-    const mainwindow::RuleResults rules{mainwindow::toolbar_rules(facts),
-                                        mainwindow::menu_rules(facts)};
+    const mainwindow::RuleResults rules = mainwindow::rule_results(paneFacts());
     m_menuRules = rules.menu;
     for (const mainwindow::CommandRow& row : mainwindow::command_table()) {
         QAction* entry = menuEntry(row.command);
