@@ -1,7 +1,6 @@
 #include "mainwindow/AppState.h"
 #include "mainwindow/CommandLine.h"
-#include "mainwindow/UiIcons.h"
-#include "mainwindow/Version.h"
+#include "mainwindow/UiAppSetup.h"
 #include "mainwindow/fMain.h"
 #include "platform/DataFolders.h"
 #include "platform/UiMessageBoxPrompt.h"
@@ -11,26 +10,32 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 int main(int argc, char* argv[])
 {
+    // The self-check needs no screen.
+    const bool checkOnly = argc > 1 && std::string_view(argv[1]) == "--check-resources";
+    if (checkOnly && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     // --help and --version answer before any window system is needed.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const mainwindow::CommandLine command = mainwindow::parseCommandLine(arguments);
-    if (command.action != mainwindow::CommandLine::Action::Run) {
-        const bool failed = command.action == mainwindow::CommandLine::Action::Fail;
-        std::fputs(command.output.toLocal8Bit().constData(), failed ? stderr : stdout);
-        return failed ? 2 : 0;
+    if (!checkOnly) {
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const mainwindow::CommandLine command = mainwindow::parseCommandLine(arguments);
+        if (command.action != mainwindow::CommandLine::Action::Run) {
+            const bool failed = command.action == mainwindow::CommandLine::Action::Fail;
+            std::fputs(command.output.toLocal8Bit().constData(), failed ? stderr : stdout);
+            return failed ? 2 : 0;
+        }
     }
-
     QApplication app(argc, argv);
-    QApplication::setApplicationName(mainwindow::productName());
-    QApplication::setApplicationVersion(mainwindow::versionText());
     QApplication::setQuitOnLastWindowClosed(true);
-    mainwindow::setUpIconTheme();
-    QApplication::setWindowIcon(mainwindow::programIcon());
+    mainwindow::setUpApplication();
+    // The build's own check that the program carries its pictures.
+    if (checkOnly)
+        return mainwindow::checkResources();
 
     platform::UiMessageBoxPrompt prompt;
     mainwindow::GioDocumentOpener opener;

@@ -3,6 +3,7 @@
 #include "browse/BrowseContext.h"
 #include "browse/FolderListModel.h"
 #include "browse/FolderTreeModel.h"
+#include "browse/Twips.h"
 
 #include <array>
 
@@ -12,9 +13,6 @@ class QTreeView;
 // selection lives in the models' selection models, the open state of tree
 // nodes in the tree model, so commands and tests work on the models alone.
 namespace browse {
-
-// Twips per logical pixel, for the column widths kept in the settings.
-inline constexpr double kTwipsPerPixel = 15.0;
 
 // The tree in a QTreeView: one shared selection, the open state kept in step
 // both ways, and opening a node by hand runs mGetFolders::expand_node (the

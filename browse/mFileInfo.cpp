@@ -1,5 +1,6 @@
 #include "browse/mFileInfo.h"
 
+#include "browse/HiddenLook.h"
 #include "browse/WaitCursor.h"
 #include "browse/mGetFolders.h"
 #include "engine/mEncrypt.h"
@@ -222,12 +223,12 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
                 return *end;
         ListItem& item = staged[order[i]];
         if (item.hidden)
-            item.toolTip = QStringLiteral("Encrypted Name: \"") + item.key +
-                           QStringLiteral("\" (Level ") + item.key.right(1) + QLatin1Char(')');
+            item.toolTip = browse::hidden_item_tooltip(item.key);
         if (libraries) {
             item.hasColor = true;
-            item.color = item.hidden ? ctx.prefs.color_2 : ctx.prefs.color_1;
-            item.bold = item.hidden ? ctx.prefs.bold_2 : ctx.prefs.bold_1;
+            const browse::ItemLook look = browse::item_look(ctx.prefs, item.hidden);
+            item.color = look.color;
+            item.bold = look.bold;
         }
         if (item.isFolder) {
             item.iconKey = browse::images::folder;

@@ -1,5 +1,6 @@
 #include "browse/mGetFolders.h"
 
+#include "browse/HiddenLook.h"
 #include "browse/WaitCursor.h"
 #include "engine/mEncrypt.h"
 #include "libraries/mLibraries.h"
@@ -42,8 +43,9 @@ subfolderNodes(const browse::BrowseContext& ctx, bool libraries, const QString& 
         child->selectedImage = images::open;
         if (libraries) {
             child->hasColor = true;
-            child->color = child->flag ? ctx.prefs.color_2 : ctx.prefs.color_1;
-            child->bold = child->flag ? ctx.prefs.bold_2 : ctx.prefs.bold_1;
+            const browse::ItemLook look = browse::item_look(ctx.prefs, child->flag);
+            child->color = look.color;
+            child->bold = look.bold;
         }
         child->isLink = e.isSymLink;
         child->lossyName = !e.lossless;

@@ -1,11 +1,11 @@
 #include "browse/mMisc.h"
 
 #include "platform/FileSystem.h"
+#include "platform/FreeSpace.h"
 
 #include <QLocale>
 
 #include <cmath>
-#include <sys/statvfs.h>
 
 namespace mMisc {
 
@@ -120,12 +120,7 @@ double folder_free_space(const QString& path)
 {
     if (!platform::folderExists(path))
         return 0;
-    // Asked of the folder itself: it needs no mount table, which a chroot or
-    // a container may not show.
-    struct statvfs fs;
-    if (::statvfs(platform::encodePath(path).constData(), &fs) != 0)
-        return 0;
-    return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize);
+    return static_cast<double>(platform::freeBytes(path));
 }
 
 } // namespace mMisc

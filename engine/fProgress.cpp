@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
@@ -32,8 +33,14 @@ fProgress::fProgress(QWidget* owner, Clock clock)
 
     action_label = new QLabel(this);
     action_label->setObjectName(QStringLiteral("action_label"));
+    item_label = new QLabel(this);
+    item_label->setObjectName(QStringLiteral("item_label"));
+    item_label->setTextFormat(Qt::PlainText);
+    item_label->setMinimumWidth(1); // a long path is cut short, not the window widened
     count_label = new QLabel(this);
     count_label->setObjectName(QStringLiteral("count_label"));
+    tally_label = new QLabel(this);
+    tally_label->setObjectName(QStringLiteral("tally_label"));
     // The walk's length is not known in advance: a busy bar, not a percentage.
     progress_bar = new QProgressBar(this);
     progress_bar->setObjectName(QStringLiteral("progress_bar"));
@@ -47,38 +54,70 @@ fProgress::fProgress(QWidget* owner, Clock clock)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(action_label);
+    layout->addWidget(item_label);
     layout->addWidget(progress_bar);
     layout->addWidget(count_label);
+    layout->addWidget(tally_label);
     layout->addWidget(buttons);
     setMinimumWidth(360);
 }
 
-void fProgress::start(bool hiding)
+void fProgress::start(const QString& actionText)
 {
     m_running = true;
     m_cancelled = false;
+    m_countsOnly = false;
+    m_soFar = engine::OperationReport();
+    m_done = 0;
+    m_item.clear();
     m_startedAt = m_lastPump = m_clock();
-    action_label->setText(hiding ? QStringLiteral("Hiding files and folders...")
-                                 : QStringLiteral("Unhiding files and folders..."));
+    action_label->setText(actionText);
     cancel_button->setEnabled(true);
-    showCount(0);
+    showFigures();
+}
+
+void fProgress::start(bool hiding)
+{
+    start(hiding ? QStringLiteral("Hiding files and folders...")
+                 : QStringLiteral("Unhiding files and folders..."));
+    m_countsOnly = true;
+    showFigures();
+}
+
+void fProgress::step(const engine::OperationReport& soFar, const QString& currentItem)
+{
+    if (!m_running)
+        return;
+    // Only the counts are kept: the failures stay with the operation.
+    m_soFar.changed = soFar.changed;
+    m_soFar.skipped = soFar.skipped;
+    m_soFar.refused = soFar.refused;
+    m_done = soFar.done();
+    m_item = currentItem;
+    throttled();
 }
 
 void fProgress::step(qint64 done)
 {
     if (!m_running)
         return;
+    m_done = done;
+    throttled();
+}
+
+void fProgress::throttled()
+{
     const qint64 now = m_clock();
     if (!isVisible()) {
         if (now - m_startedAt < kShowAfterMs)
             return;
-        showCount(done);
+        showFigures();
         show();
         raise();
         activateWindow();
         letEventsThrough(now);
     } else if (now - m_lastPump >= kPumpEveryMs) {
-        showCount(done);
+        showFigures();
         letEventsThrough(now);
     }
 }
@@ -108,10 +147,25 @@ void fProgress::cancel_button_Click()
     action_label->setText(QStringLiteral("Stopping after the current item..."));
 }
 
-void fProgress::showCount(qint64 done)
+void fProgress::showFigures()
 {
-    count_label->setText(done == 1 ? QStringLiteral("1 item done")
-                                   : QLocale().toString(done) + QStringLiteral(" items done"));
+    const QLocale locale;
+    count_label->setText(m_done == 1 ? QStringLiteral("1 item done")
+                                     : locale.toString(m_done) + QStringLiteral(" items done"));
+    item_label->setVisible(!m_countsOnly);
+    tally_label->setVisible(!m_countsOnly);
+    if (m_countsOnly)
+        return;
+    // Before the window first shows, the label has no width yet: the
+    // window's own least width, less its margins, is what it will get.
+    const QMargins margins = layout()->contentsMargins();
+    const int room = qMax(item_label->width(), minimumWidth() - margins.left() - margins.right());
+    item_label->setText(item_label->fontMetrics().elidedText(m_item, Qt::ElideMiddle, room));
+    item_label->setToolTip(m_item);
+    tally_label->setText(QStringLiteral("%1 changed, %2 skipped, %3 refused")
+                             .arg(locale.toString(m_soFar.changed))
+                             .arg(locale.toString(m_soFar.skipped))
+                             .arg(locale.toString(m_soFar.refused)));
 }
 
 void fProgress::letEventsThrough(qint64 now)

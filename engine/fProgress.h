@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LongOperation.h"
 #include "engine/mHide.h"
 
 #include <QDialog>
@@ -10,12 +11,15 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-// The progress window of a long Hide or Unhide walk: the count of items done
-// and a Cancel button. It stays out of sight for the first second, so quick
-// commands never flash it. While it shows, the walk lets pending events
-// through a few times a second so that Cancel can be pressed; the window is
-// modal to the whole program, so no other command can start meanwhile.
-class fProgress : public QDialog, public mHide::BulkProgress
+// The progress window of a long operation: what it does, the item it works
+// on, the count of items done (with how many were changed, skipped and
+// refused) and a Cancel button. It stays out of sight for the first second,
+// so quick commands never flash it. While it shows, the operation lets
+// pending events through a few times a second so that Cancel can be pressed;
+// the window is modal to the whole program, so no other command can start
+// meanwhile. The Hide and Unhide walks drive it through their own, shorter
+// interface (the count only).
+class fProgress : public QDialog, public mHide::BulkProgress, public engine::OperationProgress
 {
     Q_OBJECT
 public:
@@ -26,8 +30,13 @@ public:
 
     explicit fProgress(QWidget* owner = nullptr, Clock clock = {});
 
+    // A long operation.
+    void start(const QString& actionText) override;
+    void step(const engine::OperationReport& soFar, const QString& currentItem) override;
+    // A Hide or Unhide walk.
     void start(bool hiding) override;
     void step(qint64 done) override;
+
     bool cancelled() const override { return m_cancelled; }
     void finish() override;
 
@@ -39,7 +48,10 @@ protected:
 
 private:
     void cancel_button_Click();
-    void showCount(qint64 done);
+    // Shows the window after its first second, and the latest figures a
+    // few times a second.
+    void throttled();
+    void showFigures();
     void letEventsThrough(qint64 now);
 
     Clock m_clock;
@@ -47,9 +59,16 @@ private:
     qint64 m_lastPump = 0;
     bool m_running = false;
     bool m_cancelled = false;
+    // The latest figures; a walk gives the count only.
+    engine::OperationReport m_soFar;
+    qint64 m_done = 0;
+    QString m_item;
+    bool m_countsOnly = false;
 
     QLabel* action_label = nullptr;
+    QLabel* item_label = nullptr;
     QLabel* count_label = nullptr;
+    QLabel* tally_label = nullptr;
     QProgressBar* progress_bar = nullptr;
     QPushButton* cancel_button = nullptr;
 };

@@ -1,22 +1,19 @@
 #include "libraries/fAddLibrary.h"
 
 #include "browse/UiBrowseFolders.h"
-#include "browse/mMisc.h"
+#include "libraries/LibraryChecks.h"
 #include "libraries/mLibraries.h"
+#include "mainwindow/AppState.h"
 #include "mainwindow/UiIcons.h"
+#include "mainwindow/UiIdleFilter.h"
 #include "mainwindow/Version.h"
-#include "mainwindow/fMain.h"
-#include "panes/fLibraries.h"
-#include "platform/FileSystem.h"
 #include "platform/Icons.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -33,12 +30,13 @@ QLabel* note(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-fAddLibrary::fAddLibrary(fMain& main, QWidget* parent) : QDialog(parent), m_main(main)
+fAddLibrary::fAddLibrary(mainwindow::AppState& state, QWidget* parent)
+    : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("fAddLibrary"));
     setWindowTitle(QStringLiteral("New Library"));
     setWindowIcon(mainwindow::programIcon());
-    setMouseTracking(true);
+    mainwindow::UiIdleFilter::install(this, m_state.idle);
 
     auto* location = new QGroupBox(QStringLiteral("Location"), this);
     library_path = new QLineEdit(location);
@@ -97,38 +95,11 @@ void fAddLibrary::browse_button_Click()
 
 bool fAddLibrary::refused(const QString& path, const QString& name)
 {
-    const QString invalidPath = QStringLiteral("Invalid Library Path");
-    const QString invalidName = QStringLiteral("Invalid Library Name");
-    platform::PromptService& prompt = m_main.state().prompt();
-    const settings::SettingsStore& store = m_main.state().store();
-    auto refuse = [&](const QString& text, const QString& title) {
-        prompt.message(text, title);
-        return true;
-    };
-
-    const QString lower = path.toLower();
-    if (path.size() < 3)
-        return refuse(QStringLiteral("The library path cannot be the root folder of a drive "),
-                      invalidPath);
-    if (lower == m_main.state().folders().binFolder.toLower())
-        return refuse(QStringLiteral("The \"KZ Bin\" folder represents the Red Ovidor bin. Please "
-                                     "select a different path."),
-                      invalidPath);
-    if (lower == QDir::tempPath().toLower())
-        return refuse(
-            QStringLiteral("The library path may not point to the Windows temporary folder"),
-            invalidPath);
-    // A relative path would name a different folder depending on where the
-    // program was started.
-    if (!QDir::isAbsolutePath(path) || !platform::folderExists(path))
-        return refuse(QStringLiteral("That path does not exist"), invalidPath);
-    if (!mMisc::is_valid_name(name))
-        return refuse(QStringLiteral("The library name is invalid"), invalidName);
-    if (!mLibraries::library_name_free(store, name))
-        return refuse(QStringLiteral("A library with that name already exists"), invalidName);
-    if (!mLibraries::library_path_free(store, path))
-        return refuse(QStringLiteral("A library already exists at that path"), invalidPath);
-    return false;
+    const libraries::Refusal refusal =
+        libraries::check_new_library(m_state.store(), m_state.folders().binFolder, path, name);
+    if (refusal)
+        m_state.prompt().message(refusal.text, refusal.title);
+    return static_cast<bool>(refusal);
 }
 
 void fAddLibrary::add_library_button_Click()
@@ -142,15 +113,7 @@ void fAddLibrary::add_library_button_Click()
     if (refused(path, name))
         return;
 
-    mLibraries::add_library_entry(m_main.state().store(), name, path);
-    if (fLibraries* window = m_main.librariesWindow())
-        window->showAddedLibrary(path);
+    mLibraries::add_library_entry(m_state.store(), name, path);
+    m_added = path;
     accept();
-}
-
-void fAddLibrary::mouseMoveEvent(QMouseEvent* event)
-{
-    if (!childAt(event->position().toPoint()))
-        m_main.state().idle.reset();
-    QDialog::mouseMoveEvent(event);
 }

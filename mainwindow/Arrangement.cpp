@@ -4,16 +4,15 @@
 
 namespace mainwindow {
 
-TwipsRect upper_tile(int mainWidth, int statusTop, int toolbarHeight)
+QRect upper_tile(int areaWidth, int areaHeight)
 {
-    return TwipsRect{0, 0, std::max(0, mainWidth - kTileWidthMargin),
-                     std::max(0, (statusTop - toolbarHeight) / 2)};
+    return QRect(0, 0, std::max(0, areaWidth), std::max(0, areaHeight / 2));
 }
 
-TwipsRect lower_tile(const TwipsRect& upperAsPlaced)
+QRect lower_tile(const QRect& upperAsPlaced, int areaHeight)
 {
-    return TwipsRect{upperAsPlaced.left, upperAsPlaced.top + upperAsPlaced.height,
-                     upperAsPlaced.width, std::max(0, upperAsPlaced.height - kTileHeightMargin)};
+    const int top = upperAsPlaced.top() + upperAsPlaced.height();
+    return QRect(upperAsPlaced.left(), top, upperAsPlaced.width(), std::max(0, areaHeight - top));
 }
 
 } // namespace mainwindow

@@ -1,5 +1,6 @@
 #include "mainwindow/CommandRules.h"
 
+#include "browse/NodeKinds.h"
 #include "mainwindow/AppState.h"
 
 namespace mainwindow {
@@ -27,29 +28,30 @@ ToolbarRules toolbar_rules(const PaneFacts& f)
 {
     ToolbarRules r;
     const QString& kind = f.kind;
-    auto is = [&](const char* k) { return kind == QLatin1String(k); };
+    auto is = [&](QLatin1String k) { return kind == k; };
+    using namespace browse::kinds;
 
     r.newLibrary = isLibrariesPane(f.pane);
     if (isLibrariesPane(f.pane)) {
-        r.newFolder = !is("trash") && !is("mylibraries");
-        r.paste = (is("library") || is("folder")) && f.buffered;
+        r.newFolder = !is(kTrash) && !is(kMyLibraries);
+        r.paste = (is(kLibrary) || is(kFolder)) && f.buffered;
         if (f.pane == kLibrariesTree) {
             // The tree's Hide and Unhide work on a whole folder, Library or
             // all Libraries, whatever node is selected.
             r.hide = true;
             r.unhide = true;
-            r.cut = r.copy = is("folder");
-            r.del = !is("trash") && !is("mylibraries");
+            r.cut = r.copy = is(kFolder);
+            r.del = !is(kTrash) && !is(kMyLibraries);
         } else if (f.selected > 0) {
             r.cut = r.copy = r.del = true;
             r.hide = f.selectedPlain;
             r.unhide = f.selectedHidden;
         }
     } else if (isExplorerPane(f.pane)) {
-        r.newFolder = !is("cd") && !is("mylibraries");
-        r.paste = !is("mylibraries") && !is("cd") && f.buffered;
+        r.newFolder = !is(kCd) && !is(kMyLibraries);
+        r.paste = !is(kMyLibraries) && !is(kCd) && f.buffered;
         if (f.pane == kExplorerTree)
-            r.cut = r.copy = r.del = is("folder");
+            r.cut = r.copy = r.del = is(kFolder);
         else
             r.cut = r.copy = r.del = f.selected > 0;
     }
@@ -60,10 +62,10 @@ ToolbarRules toolbar_rules(const PaneFacts& f)
 MenuRules menu_rules(const PaneFacts& f)
 {
     MenuRules m;
-    const bool folderNode = f.kind == QLatin1String("folder");
+    const bool folderNode = f.kind == browse::kinds::kFolder;
     m.open = isListPane(f.pane);
     m.close = f.browserOpen;
-    m.rename = (f.pane == kLibrariesTree && (folderNode || f.kind == QLatin1String("library"))) ||
+    m.rename = (f.pane == kLibrariesTree && (folderNode || f.kind == browse::kinds::kLibrary)) ||
                isListPane(f.pane) || (f.pane == kExplorerTree && folderNode);
     const bool listHasItems = f.pane != kNoPane && f.listItems > 0;
     m.find = listHasItems;

@@ -3,6 +3,9 @@
 
 #include "mainwindow/DocumentOpener.h"
 
+#include "mainwindow/Version.h"
+#include "platform/Prompt.h"
+
 #include <QUrl>
 
 namespace mainwindow {
@@ -34,6 +37,18 @@ bool GioDocumentOpener::openDocument(const QString& pathOrAddress)
 bool open_document(DocumentOpener& opener, const QString& pathOrAddress)
 {
     return opener.openDocument(pathOrAddress);
+}
+
+bool open_web_address(DocumentOpener& opener, platform::PromptService& prompt,
+                      const QString& address)
+{
+    if (open_document(opener, address))
+        return true;
+    prompt.message(QStringLiteral("No web browser could be started on this computer to show "
+                                  "the page. You can open it in a browser yourself:\n\n") +
+                       address,
+                   productName(), platform::PromptIcon::Information);
+    return false;
 }
 
 } // namespace mainwindow

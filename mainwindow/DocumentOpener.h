@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace platform {
+class PromptService;
+}
+
 namespace mainwindow {
 
 // Opens documents and web addresses with the desktop's default handler.
@@ -29,6 +33,12 @@ public:
 // Opens a path or an address with its default action, without an owner
 // window. Used by Online Help and the about box's address.
 bool open_document(DocumentOpener& opener, const QString& pathOrAddress);
+
+// Opens a web address in the desktop's browser; where none is set up (or it
+// cannot be started), says so and gives the address to type in elsewhere.
+// True when a browser was started.
+bool open_web_address(DocumentOpener& opener, platform::PromptService& prompt,
+                      const QString& address);
 
 // The URI that stands for the text: an address with a scheme as it is, an
 // absolute path as a file URI; "" for anything else.

@@ -122,7 +122,7 @@ void fAbout::reject()
 
 void fAbout::URL_Click()
 {
-    mainwindow::open_document(m_state.opener(), URL->text());
+    mainwindow::open_web_address(m_state.opener(), m_state.prompt(), URL->text());
 }
 
 void fAbout::mousePressEvent(QMouseEvent* event)

@@ -4,7 +4,9 @@
 
 #include "libraries/mLibraries.h"
 #include "mainwindow/Arrangement.h"
+#include "mainwindow/CommandTable.h"
 #include "mainwindow/UiIcons.h"
+#include "mainwindow/UiIdleFilter.h"
 #include "mainwindow/Version.h"
 #include "mainwindow/fAbout.h"
 #include "mainwindow/fHotKeys.h"
@@ -17,7 +19,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -33,8 +34,7 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
     // Activating a window by the Window menu must not undo the tiled layout.
     m_mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
-    m_mdi->viewport()->setMouseTracking(true);
-    m_mdi->viewport()->installEventFilter(this);
+    mainwindow::UiIdleFilter::install(m_mdi->viewport(), m_state.idle);
     setCentralWidget(m_mdi);
     // To bring the menus up to date before a shortcut key acts (see eventFilter).
     qApp->installEventFilter(this);
@@ -98,12 +98,12 @@ void fMain::MDIForm_Load()
     m_state.store().save_setting(QLatin1String(settings::kSectionTop), QStringLiteral("version"),
                                  mainwindow::versionText());
     setWindowTitle(mainwindow::productName());
-    action("context_menu_open_cloakwell")->setText(QLatin1Char('&') + mainwindow::productName());
+    m_openCloakwell->setText(QLatin1Char('&') + mainwindow::productName());
 
-    for (QAction* button : m_toolbar->actions())
-        button->setIcon(m_toolbarImages.value(button->objectName()));
+    for (Command command : mainwindow::toolbar_commands())
+        toolbarButton(command)->setIcon(m_toolbarImages[mainwindow::commandIndex(command)]);
     // Paste shows its image only while there is something to paste.
-    action("tb_paste")->setIcon(m_toolbarImages.value(QStringLiteral("tb_blank")));
+    toolbarButton(Command::Paste)->setIcon(m_blankImage);
 
     get_preferences();
 
@@ -128,14 +128,28 @@ void fMain::get_preferences()
     m_state.prefs = settings::load_preferences(m_state.store());
 }
 
+void fMain::paneFocused(short paneCode)
+{
+    m_state.object_focus = paneCode;
+    enable_toolbar();
+}
+
+void fMain::escapePressed()
+{
+    if (m_state.edit_buffer_size >= 1)
+        clear_edit_buffer();
+    else if (m_state.prefs.escape_exit)
+        close();
+}
+
 void fMain::clear_edit_buffer()
 {
     if (!m_state.empty_edit_buffer())
         return;
-    QAction* paste = action("tb_paste");
+    QAction* paste = toolbarButton(Command::Paste);
     paste->setEnabled(false);
-    paste->setIcon(m_toolbarImages.value(QStringLiteral("tb_blank")));
-    action("menu_edit_paste")->setEnabled(false);
+    paste->setIcon(m_blankImage);
+    menuEntry(Command::Paste)->setEnabled(false);
     Q_EMIT editBufferCleared(m_state.edit_file_op, m_state.edit_buffer_source);
 }
 
@@ -156,8 +170,8 @@ void fMain::menu_tools_change_password_Click()
 
 void fMain::menu_help_online_help_Click()
 {
-    mainwindow::open_document(m_state.opener(),
-                              mainwindow::webSiteAddress() + QStringLiteral("help"));
+    mainwindow::open_web_address(m_state.opener(), m_state.prompt(),
+                                 mainwindow::webSiteAddress() + QStringLiteral("help"));
 }
 
 void fMain::menu_help_shortcuts_Click()
@@ -201,12 +215,7 @@ bool fMain::eventFilter(QObject* watched, QEvent* event)
             update_menu_states();
         return false;
     }
-    if (event->type() == QEvent::MouseMove && watched == m_mdi->viewport()) {
-        // Only the bare background counts, not the child windows on it.
-        const auto* move = static_cast<QMouseEvent*>(event);
-        if (!m_mdi->viewport()->childAt(move->position().toPoint()))
-            m_state.idle.reset();
-    } else if (event->type() == QEvent::Resize && watched == m_explorerSub) {
+    if (event->type() == QEvent::Resize && watched == m_explorerSub) {
         // The user has sized the Explorer by hand: stop keeping the tiled layout.
         if (!m_explorerSub->isMinimized() && !m_state.fMain_resizing)
             m_state.tiled = false;

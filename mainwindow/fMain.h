@@ -3,8 +3,8 @@
 #include "mainwindow/AppState.h"
 #include "mainwindow/CommandRules.h"
 #include "mainwindow/Commands.h"
+#include "mainwindow/WindowHost.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
@@ -33,36 +33,38 @@ class UiBrowserWindow;
 // Libraries windows, with the menus, the toolbar and the status bar from which
 // every command starts. It owns the program-wide state (state()) and is the one
 // way out of the program: closing it runs the shutdown.
-class fMain : public QMainWindow
+class fMain : public QMainWindow, public mainwindow::WindowHost
 {
     Q_OBJECT
 public:
     explicit fMain(mainwindow::Services services, QWidget* parent = nullptr);
     ~fMain() override;
 
-    mainwindow::AppState& state() { return m_state; }
+    mainwindow::AppState& state() override { return m_state; }
     // What the trees and listings need, with status panel 1 as their status line.
-    browse::BrowseContext browseContext();
+    browse::BrowseContext browseContext() override;
 
     // The start-up steps, run once by whoever shows the main window (a correct
     // login or the first password).
     void MDIForm_Load();
 
-    // --- Called by the other windows ---
-    void get_preferences();
+    // --- The host of the windows inside (WindowHost) ---
+    void paneFocused(short paneCode) override;
     // Sets buttons 1 to 9 from the focused pane, its chosen node and its
     // selection, then the File, Edit and Tools menus.
-    void enable_toolbar();
+    void enable_toolbar() override;
+    void StatusBarClear() override;
+    // A right click in a tree or listing. The menus of nodes and items come
+    // with the item commands; until then nothing shows.
+    void show_context_menu() override;
+    void setStatusPanelText(int panel, const QString& text) override;
+    void escapePressed() override;
+
+    void get_preferences();
     void clear_edit_buffer();
     // Refresh: builds the focused window's tree again and lists its chosen
     // folder again.
     void refresh_all();
-    void StatusBarClear();
-    // A right click in a tree or listing. The menus of nodes and items come
-    // with the item commands; until then nothing shows.
-    void show_context_menu();
-    // Panel 1 shows objects and selection, panel 2 free space.
-    void setStatusPanelText(int panel, const QString& text);
     QString statusPanelText(int panel) const;
     void MDIForm_Resize();
 
@@ -81,7 +83,7 @@ public:
     // that window is closed. Commands act on its tree's chosen node and its
     // listing's selection.
     panes::UiBrowserWindow* focusedWindow() const;
-    browse::BrowsePane* focusedPane() const;
+    browse::BrowsePane* focusedPane() const override;
     QMdiSubWindow* librariesSubWindow() const { return m_librariesSub; }
     QMdiSubWindow* explorerSubWindow() const { return m_explorerSub; }
     QMdiArea* mdiArea() const { return m_mdi; }
@@ -92,7 +94,14 @@ public:
     void setCommandHandler(mainwindow::Command command, std::function<void()> handler);
     bool hasCommandHandler(mainwindow::Command command) const;
     // Runs the command if it has a handler (and does nothing otherwise).
-    void run_command(mainwindow::Command command);
+    void run_command(mainwindow::Command command) override;
+
+    // The menu entry and the toolbar button of a command (null for a command
+    // without a button), and a new entry for a context menu, made from the
+    // command's row.
+    QAction* menuEntry(mainwindow::Command command) const;
+    QAction* toolbarButton(mainwindow::Command command) const;
+    QAction* makeCommandEntry(mainwindow::Command command, QObject* parent);
 
     // Brings the File, Edit and Tools menus in line with the toolbar and the
     // focused pane; done whenever the states may have changed, so that
@@ -134,7 +143,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void rebuildWindowList();
-    QAction* action(const char* name) const;
+    QAction* makeEntry(QMenu* menu, mainwindow::Command command);
 
     // Commands built into the main window itself (fMain.cpp).
     void registerBuiltInCommands();
@@ -151,10 +160,16 @@ private:
     void menu_edit_invert_selection_Click();
 
     // Browser windows (fMainWindows.cpp).
+    // After a dialog or a change of the layout: the commands act on the pane
+    // that has the keyboard focus now (or will have it once the main window
+    // is active again), and the toolbar follows it.
+    void followFocus();
     QMdiSubWindow* openBrowserWindow(bool libraries);
     void browserWindowUnloaded(bool libraries);
     void placeTiled();
-    int statusBarTopTwips() const;
+    // Where the tiled windows go: the inside of the area between the
+    // toolbar and the status bar, in pixels.
+    QSize tileArea() const;
     bool browserWindowOpen() const { return m_librariesSub || m_explorerSub; }
 
     mainwindow::AppState m_state;
@@ -163,8 +178,13 @@ private:
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_toolbar = nullptr;
     std::array<QLabel*, 2> m_statusPanels{};
-    QHash<QString, QAction*> m_actions;    // menu entries and toolbar buttons by name
-    QHash<QString, QIcon> m_toolbarImages; // tb_image_list
+    // Menu entries and toolbar buttons by command.
+    std::array<QAction*, mainwindow::kCommandCount> m_menuEntries{};
+    std::array<QAction*, mainwindow::kCommandCount> m_buttons{};
+    std::array<QIcon, mainwindow::kCommandCount> m_toolbarImages{}; // tb_image_list
+    QIcon m_blankImage;                                             // tb_blank
+    QAction* m_newMenu = nullptr;                                   // menu_file_new
+    QAction* m_openCloakwell = nullptr;                             // context_menu_open_cloakwell
     QMenu* m_windowMenu = nullptr;
     QList<QAction*> m_windowListActions;
     QMenu* m_contextMenu = nullptr;
@@ -173,6 +193,7 @@ private:
 
     QMdiSubWindow* m_librariesSub = nullptr;
     QMdiSubWindow* m_explorerSub = nullptr;
+    QPointer<panes::UiBrowserWindow> m_justOpened; // until followFocus gives it the focus
     QPointer<fHotKeys> m_hotKeys;
     bool m_closing = false;
 };

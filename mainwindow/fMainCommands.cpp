@@ -3,6 +3,7 @@
 #include "mainwindow/fMain.h"
 
 #include "libraries/fAddLibrary.h"
+#include "mainwindow/CommandTable.h"
 #include "panes/SelectionTotals.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
@@ -59,57 +60,30 @@ mainwindow::PaneFacts fMain::paneFacts() const
 
 void fMain::enable_toolbar()
 {
-    m_toolbarRules = mainwindow::toolbar_rules(paneFacts());
-    const mainwindow::ToolbarRules& r = m_toolbarRules;
-    auto set = [this](const char* key, bool rule, Command command) {
-        action(key)->setEnabled(rule && hasCommandHandler(command));
-    };
-    set("tb_library", r.newLibrary, Command::NewLibrary);
-    set("tb_new_folder", r.newFolder, Command::NewFolder);
-    set("tb_hide", r.hide, Command::Hide);
-    set("tb_unhide", r.unhide, Command::Unhide);
-    set("tb_cut", r.cut, Command::Cut);
-    set("tb_copy", r.copy, Command::Copy);
-    set("tb_paste", r.paste, Command::Paste);
-    set("tb_delete", r.del, Command::Delete);
-    set("tb_refresh", r.refresh, Command::Refresh);
-    // Options is never switched off once it exists.
-    set("tb_options", true, Command::Options);
+    const mainwindow::RuleResults rules = mainwindow::rule_results(paneFacts());
+    m_toolbarRules = rules.toolbar;
+    for (Command command : mainwindow::toolbar_commands()) {
+        toolbarButton(command)->setEnabled(
+            mainwindow::command_row(command).buttonOfferedBy(rules) && hasCommandHandler(command));
+    }
     update_menu_states();
 }
 
 void fMain::update_menu_states()
 {
-    m_menuRules = mainwindow::menu_rules(paneFacts());
-    const mainwindow::MenuRules& m = m_menuRules;
-    auto on = [this](const char* key) { return action(key)->isEnabled(); };
-    auto set = [this](const char* name, bool enabled) { action(name)->setEnabled(enabled); };
-    auto can = [this](Command c) { return hasCommandHandler(c); };
-
-    set("menu_file_open", m.open && can(Command::Open));
-    set("menu_file_close", m.close);
-    set("menu_file_new_library", on("tb_library"));
-    set("menu_file_new_folder", on("tb_new_folder"));
-    set("menu_file_new", on("tb_library") || on("tb_new_folder"));
-    set("menu_file_hide", on("tb_hide"));
-    set("menu_file_unhide", on("tb_unhide"));
-    set("menu_file_delete", on("tb_delete"));
-    set("menu_file_rename", m.rename && can(Command::Rename));
-
-    set("menu_edit_cut", on("tb_cut"));
-    set("menu_edit_copy", on("tb_copy"));
-    set("menu_edit_paste", on("tb_paste"));
-    set("menu_edit_find", m.find && can(Command::Find));
-    set("menu_edit_find_next", m.findNext && can(Command::FindNext));
-    set("menu_edit_select_all", m.selectAll && can(Command::SelectAll));
-    set("menu_edit_invert_selection", m.invertSelection && can(Command::InvertSelection));
-
-    set("menu_view_refresh", can(Command::Refresh));
-
-    set("menu_tools_slide_show", m.slideShow && can(Command::SlideShow));
-    set("menu_tools_picture_sorter", m.pictureSorter && can(Command::PictureSorter));
-    set("menu_tools_rename_selection", m.renameSelection && can(Command::RenameSelection));
-    set("menu_tools_options", can(Command::Options));
+    const mainwindow::RuleResults rules = mainwindow::rule_results(paneFacts());
+    m_menuRules = rules.menu;
+    for (const mainwindow::CommandRow& row : mainwindow::command_table()) {
+        QAction* entry = menuEntry(row.command);
+        // An entry that has a button follows the button as last set, so the
+        // two never disagree.
+        if (QAction* button = toolbarButton(row.command); button && !row.buttonOffered)
+            entry->setEnabled(button->isEnabled());
+        else
+            entry->setEnabled(row.offeredBy(rules) && hasCommandHandler(row.command));
+    }
+    m_newMenu->setEnabled(menuEntry(Command::NewLibrary)->isEnabled() ||
+                          menuEntry(Command::NewFolder)->isEnabled());
 }
 
 void fMain::refresh_all()
@@ -138,9 +112,12 @@ void fMain::menu_edit_invert_selection_Click()
 
 void fMain::menu_file_new_library_Click()
 {
-    QPointer<fAddLibrary> dialog = new fAddLibrary(*this, this);
-    dialog->exec();
+    QPointer<fAddLibrary> dialog = new fAddLibrary(m_state, this);
+    const bool added = dialog->exec() == QDialog::Accepted && dialog;
+    const QString path = added ? dialog->addedPath() : QString();
     delete dialog;
+    if (fLibraries* window = librariesWindow(); window && !path.isEmpty())
+        window->showAddedLibrary(path);
     // A new Library may now be the chosen node.
     enable_toolbar();
 }

@@ -2,6 +2,7 @@
 #include "mainwindow/fMain.h"
 
 #include "mainwindow/Arrangement.h"
+#include "mainwindow/CommandTable.h"
 #include "mainwindow/UiIcons.h"
 
 #include <QAction>
@@ -12,199 +13,161 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <string_view>
+
 using mainwindow::Command;
 
 namespace {
 
-struct ToolbarButton
-{
-    const char* key;
-    const char* caption;
-    const char* shortText;
-    const char* longText; // the button's description; "" for none
-    Command command;
-    const char* themeNames[2];
-    char glyph;
-    QRgb tile;
-};
-
-// The ten buttons in their order. The short text is the tooltip; the long
-// text, where there is one, is the button's description ("What's This").
-const ToolbarButton kButtons[] = {
-    {"tb_library",
-     "New Lib",
-     "Add Library",
-     "Adds a new library under \"My Libraries\"",
-     Command::NewLibrary,
-     {"bookmark-new", "list-add"},
-     'L',
-     0x3a6ea5},
-    {"tb_new_folder",
-     "Folder",
-     "Add Folder",
-     "Creates a subfolder in the active folder",
-     Command::NewFolder,
-     {"folder-new", "folder"},
-     'F',
-     0xc49a2c},
-    {"tb_hide",
-     "Hide",
-     "Hide",
-     "Hides selected files",
-     Command::Hide,
-     {"changes-prevent", "system-lock-screen"},
-     'H',
-     0x444444},
-    {"tb_unhide",
-     "Unhide",
-     "Unhide",
-     "Unhides selected files",
-     Command::Unhide,
-     {"changes-allow", "view-reveal"},
-     'U',
-     0x4a8a3a},
-    {"tb_cut", "Cut", "Cut", "", Command::Cut, {"edit-cut", ""}, 'X', 0x666666},
-    {"tb_copy", "Copy", "Copy", "", Command::Copy, {"edit-copy", ""}, 'C', 0x666666},
-    {"tb_paste", "Paste", "Paste", "", Command::Paste, {"edit-paste", ""}, 'V', 0x666666},
-    {"tb_delete",
-     "Delete",
-     "Delete",
-     "",
-     Command::Delete,
-     {"edit-delete", "user-trash"},
-     'D',
-     0xb03030},
-    {"tb_refresh", "Refresh", "Refresh", "", Command::Refresh, {"view-refresh", ""}, 'R', 0x3a8a8a},
-    {"tb_options",
-     "Options",
-     "Options",
-     "",
-     Command::Options,
-     {"preferences-system", "emblem-system"},
-     'O',
-     0x555577},
-};
-
-QStringList themeNamesOf(const ToolbarButton& b)
+QStringList themeNamesOf(const mainwindow::CommandRow& row)
 {
     QStringList names;
-    for (const char* n : b.themeNames)
+    for (const char* n : row.themeNames)
         if (n && *n)
             names << QLatin1String(n);
     return names;
 }
 
+// The menu bar: each menu's entries by command, with a separator or a
+// submenu where the layout has one.
+struct MenuItem
+{
+    enum Kind { Entry, Separator, SubmenuStart, SubmenuEnd } kind;
+    Command command = Command::Open;
+    const char* name = nullptr; // separators and submenus
+    const char* caption = nullptr;
+};
+struct MenuLayout
+{
+    const char* name;
+    const char* caption;
+    std::initializer_list<MenuItem> items;
+};
+
+constexpr MenuItem entry(Command c)
+{
+    return {MenuItem::Entry, c};
+}
+constexpr MenuItem separator(const char* name)
+{
+    return {MenuItem::Separator, Command::Open, name};
+}
+
+const MenuLayout kMenus[] = {
+    {"menu_file",
+     "&File",
+     {entry(Command::Open),
+      entry(Command::Close),
+      separator("menu_file_sep_0"),
+      {MenuItem::SubmenuStart, Command::Open, "menu_file_new", "Ne&w"},
+      entry(Command::NewLibrary),
+      entry(Command::NewFolder),
+      {MenuItem::SubmenuEnd},
+      separator("menu_file_sep_1"),
+      entry(Command::Hide),
+      entry(Command::Unhide),
+      separator("menu_file_sep_2"),
+      entry(Command::Delete),
+      entry(Command::Rename),
+      separator("menu_file_sep_3"),
+      entry(Command::Exit)}},
+    {"menu_edit",
+     "&Edit",
+     {entry(Command::Cut), entry(Command::Copy), entry(Command::Paste),
+      separator("menu_edit_sep_1"), entry(Command::Find), entry(Command::FindNext),
+      separator("menu_edit_sep_2"), entry(Command::SelectAll), entry(Command::InvertSelection)}},
+    {"menu_view",
+     "&View",
+     {entry(Command::ViewLibraries), entry(Command::ViewExplorer), entry(Command::ViewToolbar),
+      entry(Command::ViewStatusBar), separator("menu_view_sep_1"), entry(Command::Refresh)}},
+    {"menu_tools",
+     "&Tools",
+     {entry(Command::SlideShow), entry(Command::PictureSorter), separator("menu_tools_sep_1"),
+      entry(Command::RenameSelection), separator("menu_tools_sep_2"),
+      entry(Command::ChangePassword), entry(Command::Options)}},
+    {"menu_window", "&Window", {entry(Command::Tile)}},
+    {"menu_help",
+     "&Help",
+     {entry(Command::OnlineHelp), entry(Command::ShortcutKeys), separator("menu_help_sep_1"),
+      entry(Command::About)}},
+};
+
 } // namespace
 
-QAction* fMain::action(const char* name) const
+QAction* fMain::menuEntry(Command command) const
 {
-    return m_actions.value(QLatin1String(name));
+    return m_menuEntries[mainwindow::commandIndex(command)];
+}
+
+QAction* fMain::toolbarButton(Command command) const
+{
+    return m_buttons[mainwindow::commandIndex(command)];
+}
+
+QAction* fMain::makeCommandEntry(Command command, QObject* parent)
+{
+    const mainwindow::CommandRow& row = mainwindow::command_row(command);
+    auto* a = new QAction(QString::fromUtf8(row.caption), parent);
+    a->setObjectName(QLatin1String(row.name));
+    a->setShortcut(QKeySequence(row.shortcut));
+    a->setCheckable(row.checkable);
+    connect(a, &QAction::triggered, this, [this, command] { run_command(command); });
+    return a;
+}
+
+QAction* fMain::makeEntry(QMenu* menu, Command command)
+{
+    QAction* a = makeCommandEntry(command, menu);
+    menu->addAction(a);
+    m_menuEntries[mainwindow::commandIndex(command)] = a;
+    return a;
 }
 
 void fMain::buildMenus()
 {
     QMenuBar* bar = menuBar();
-
-    auto menu = [&](QMenu* parentMenu, const char* name, const char* caption) {
-        QMenu* m = parentMenu ? parentMenu->addMenu(QString::fromUtf8(caption))
-                              : bar->addMenu(QString::fromUtf8(caption));
-        m->setObjectName(QLatin1String(name));
-        m->menuAction()->setObjectName(QLatin1String(name));
-        m_actions.insert(QLatin1String(name), m->menuAction());
-        return m;
-    };
-    auto entry = [&](QMenu* m, const char* name, const char* caption, Command command,
-                     const QKeySequence& shortcut = QKeySequence()) {
-        QAction* a = m->addAction(QString::fromUtf8(caption));
-        a->setObjectName(QLatin1String(name));
-        a->setShortcut(shortcut);
-        connect(a, &QAction::triggered, this, [this, command] { run_command(command); });
-        m_actions.insert(QLatin1String(name), a);
-        return a;
-    };
-    auto separator = [&](QMenu* m, const char* name) {
-        QAction* s = m->addSeparator();
-        s->setObjectName(QLatin1String(name));
-    };
-
-    QMenu* file = menu(nullptr, "menu_file", "&File");
-    entry(file, "menu_file_open", "&Open", Command::Open);
-    entry(file, "menu_file_close", "&Close", Command::Close);
-    separator(file, "menu_file_sep_0");
-    QMenu* fileNew = menu(file, "menu_file_new", "Ne&w");
-    entry(fileNew, "menu_file_new_library", "&Library", Command::NewLibrary);
-    entry(fileNew, "menu_file_new_folder", "&Folder", Command::NewFolder);
-    separator(file, "menu_file_sep_1");
-    entry(file, "menu_file_hide", "&Hide", Command::Hide);
-    entry(file, "menu_file_unhide", "&Unhide", Command::Unhide);
-    separator(file, "menu_file_sep_2");
-    entry(file, "menu_file_delete", "&Delete", Command::Delete, QKeySequence(Qt::Key_Delete));
-    entry(file, "menu_file_rename", "Rena&me", Command::Rename, QKeySequence(Qt::Key_F2));
-    separator(file, "menu_file_sep_3");
-    entry(file, "menu_file_exit", "E&xit", Command::Exit);
-
-    QMenu* edit = menu(nullptr, "menu_edit", "&Edit");
-    entry(edit, "menu_edit_cut", "Cu&t", Command::Cut, QKeySequence(Qt::CTRL | Qt::Key_X));
-    entry(edit, "menu_edit_copy", "&Copy", Command::Copy, QKeySequence(Qt::CTRL | Qt::Key_C));
-    entry(edit, "menu_edit_paste", "&Paste", Command::Paste, QKeySequence(Qt::CTRL | Qt::Key_V));
-    separator(edit, "menu_edit_sep_1");
-    entry(edit, "menu_edit_find", "&Find", Command::Find, QKeySequence(Qt::CTRL | Qt::Key_F));
-    entry(edit, "menu_edit_find_next", "&Find Next", Command::FindNext, QKeySequence(Qt::Key_F3));
-    separator(edit, "menu_edit_sep_2");
-    entry(edit, "menu_edit_select_all", "Select &All", Command::SelectAll,
-          QKeySequence(Qt::CTRL | Qt::Key_A));
-    entry(edit, "menu_edit_invert_selection", "&Invert Selection", Command::InvertSelection,
-          QKeySequence(Qt::CTRL | Qt::Key_I));
-
-    QMenu* view = menu(nullptr, "menu_view", "&View");
-    entry(view, "menu_view_libraries", "&Libraries", Command::ViewLibraries,
-          QKeySequence(Qt::CTRL | Qt::Key_L))
-        ->setCheckable(true);
-    entry(view, "menu_view_explorer", "&Explorer", Command::ViewExplorer,
-          QKeySequence(Qt::CTRL | Qt::Key_E))
-        ->setCheckable(true);
-    QAction* toolbarEntry = entry(view, "menu_view_toolbar", "&Toolbar", Command::ViewToolbar);
-    toolbarEntry->setCheckable(true);
-    toolbarEntry->setChecked(true);
-    QAction* statusEntry =
-        entry(view, "menu_view_status_bar", "&Status Bar", Command::ViewStatusBar);
-    statusEntry->setCheckable(true);
-    statusEntry->setChecked(true);
-    separator(view, "menu_view_sep_1");
-    entry(view, "menu_view_refresh", "&Refresh", Command::Refresh, QKeySequence(Qt::Key_F5));
-
-    QMenu* tools = menu(nullptr, "menu_tools", "&Tools");
-    entry(tools, "menu_tools_slide_show", "&Slide Show!", Command::SlideShow,
-          QKeySequence(Qt::Key_F4));
-    entry(tools, "menu_tools_picture_sorter", "&Picture Sorter!", Command::PictureSorter);
-    separator(tools, "menu_tools_sep_1");
-    entry(tools, "menu_tools_rename_selection", "Rena&me Selection", Command::RenameSelection);
-    separator(tools, "menu_tools_sep_2");
-    entry(tools, "menu_tools_change_password", "&Change Password", Command::ChangePassword);
-    entry(tools, "menu_tools_options", "&Options", Command::Options);
-
-    m_windowMenu = menu(nullptr, "menu_window", "&Window");
-    entry(m_windowMenu, "menu_windows_tile_windows", "&Tile", Command::Tile);
-    connect(m_windowMenu, &QMenu::aboutToShow, this, &fMain::rebuildWindowList);
-
-    QMenu* help = menu(nullptr, "menu_help", "&Help");
-    entry(help, "menu_help_online_help", "&Online Help", Command::OnlineHelp,
-          QKeySequence(Qt::Key_F1));
-    entry(help, "menu_help_shortcuts", "&Shortcut Keys", Command::ShortcutKeys);
-    separator(help, "menu_help_sep_1");
-    entry(help, "menu_help_about", "&About", Command::About);
-
-    for (QMenu* m : {file, edit, tools})
-        connect(m, &QMenu::aboutToShow, this, &fMain::update_menu_states);
+    for (const MenuLayout& layout : kMenus) {
+        QMenu* top = bar->addMenu(QString::fromUtf8(layout.caption));
+        top->setObjectName(QLatin1String(layout.name));
+        top->menuAction()->setObjectName(QLatin1String(layout.name));
+        QMenu* current = top;
+        for (const MenuItem& item : layout.items) {
+            switch (item.kind) {
+            case MenuItem::Entry:
+                makeEntry(current, item.command);
+                break;
+            case MenuItem::Separator:
+                current->addSeparator()->setObjectName(QLatin1String(item.name));
+                break;
+            case MenuItem::SubmenuStart:
+                current = top->addMenu(QString::fromUtf8(item.caption));
+                current->setObjectName(QLatin1String(item.name));
+                current->menuAction()->setObjectName(QLatin1String(item.name));
+                m_newMenu = current->menuAction();
+                break;
+            case MenuItem::SubmenuEnd:
+                current = top;
+                break;
+            }
+        }
+        if (layout.name == std::string_view("menu_window")) {
+            m_windowMenu = top;
+            connect(top, &QMenu::aboutToShow, this, &fMain::rebuildWindowList);
+        } else if (layout.name != std::string_view("menu_view") &&
+                   layout.name != std::string_view("menu_help")) {
+            connect(top, &QMenu::aboutToShow, this, &fMain::update_menu_states);
+        }
+    }
+    menuEntry(Command::ViewToolbar)->setChecked(true);
+    menuEntry(Command::ViewStatusBar)->setChecked(true);
 
     // The item context menu comes with the panes' item commands; its first
     // entry carries the program's name.
     m_contextMenu = new QMenu(this);
     m_contextMenu->setObjectName(QStringLiteral("context_menu"));
-    QAction* openCloakwell = m_contextMenu->addAction(QString());
-    openCloakwell->setObjectName(QStringLiteral("context_menu_open_cloakwell"));
-    openCloakwell->setEnabled(false);
-    m_actions.insert(openCloakwell->objectName(), openCloakwell);
+    m_openCloakwell = m_contextMenu->addAction(QString());
+    m_openCloakwell->setObjectName(QStringLiteral("context_menu_open_cloakwell"));
+    m_openCloakwell->setEnabled(false);
 }
 
 void fMain::buildToolbar()
@@ -219,21 +182,18 @@ void fMain::buildToolbar()
     // real toolbar exactly that high.
     m_toolbar->setFixedHeight(mainwindow::pixelsFromTwips(mainwindow::kToolbarHeight));
 
-    for (const ToolbarButton& b : kButtons) {
-        m_toolbarImages.insert(QLatin1String(b.key),
-                               mainwindow::themeIconOrDrawn(themeNamesOf(b), QLatin1Char(b.glyph),
-                                                            QColor::fromRgb(b.tile)));
-    }
-    m_toolbarImages.insert(QStringLiteral("tb_blank"), mainwindow::blankIcon());
-
-    for (const ToolbarButton& b : kButtons) {
-        QAction* a = m_toolbar->addAction(QString::fromUtf8(b.caption));
-        a->setObjectName(QLatin1String(b.key));
-        a->setToolTip(QString::fromUtf8(b.shortText));
-        a->setWhatsThis(QString::fromUtf8(b.longText));
-        const Command command = b.command;
+    m_blankImage = mainwindow::blankIcon();
+    for (Command command : mainwindow::toolbar_commands()) {
+        const mainwindow::CommandRow& row = mainwindow::command_row(command);
+        const std::size_t i = mainwindow::commandIndex(command);
+        m_toolbarImages[i] = mainwindow::themeIconOrDrawn(themeNamesOf(row), QLatin1Char(row.glyph),
+                                                          QColor::fromRgb(row.tile));
+        QAction* a = m_toolbar->addAction(QString::fromUtf8(row.toolbarCaption));
+        a->setObjectName(QLatin1String(row.toolbarKey));
+        a->setToolTip(QString::fromUtf8(row.toolTip));
+        a->setWhatsThis(QString::fromUtf8(row.whatsThis));
         connect(a, &QAction::triggered, this, [this, command] { run_command(command); });
-        m_actions.insert(a->objectName(), a);
+        m_buttons[i] = a;
     }
 }
 

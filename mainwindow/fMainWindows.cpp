@@ -8,21 +8,16 @@
 #include "panes/fLibraries.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTreeView>
 
 namespace {
-
-QRect toPixels(const mainwindow::TwipsRect& r)
-{
-    using mainwindow::pixelsFromTwips;
-    return QRect(pixelsFromTwips(r.left), pixelsFromTwips(r.top), pixelsFromTwips(r.width),
-                 pixelsFromTwips(r.height));
-}
 
 bool isNormal(const QMdiSubWindow* sub)
 {
@@ -55,17 +50,63 @@ QMdiSubWindow* fMain::openBrowserWindow(bool libraries)
     (libraries ? m_librariesSub : m_explorerSub) = sub;
     if (!libraries)
         sub->installEventFilter(this); // to notice the user sizing it by hand
-    action(libraries ? "menu_view_libraries" : "menu_view_explorer")->setChecked(true);
+    menuEntry(libraries ? mainwindow::Command::ViewLibraries : mainwindow::Command::ViewExplorer)
+        ->setChecked(true);
     // Loading may ask the first-run question, whose dialog adds the Library
     // to this window: it must be known as open by then.
     window->Form_Load();
+    m_justOpened = window;
     return sub;
+}
+
+void fMain::followFocus()
+{
+    const std::array<panes::UiBrowserWindow*, 2> windows{librariesWindow(), explorerWindow()};
+    const auto paneOf = [&](const QWidget* widget) -> short {
+        for (panes::UiBrowserWindow* window : windows) {
+            if (window && widget == window->treeView())
+                return window->treeCode();
+            if (window && widget == window->listView())
+                return window->listCode();
+        }
+        return mainwindow::kNoPane;
+    };
+    short pane = mainwindow::kNoPane;
+    // A window just opened takes the focus, as a window does when it opens.
+    if (m_justOpened) {
+        m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(m_justOpened->parentWidget()));
+        m_justOpened->treeView()->setFocus();
+        pane = m_justOpened->treeCode();
+        m_justOpened = nullptr;
+    }
+    if (pane == mainwindow::kNoPane)
+        pane = paneOf(QApplication::focusWidget());
+    QMdiSubWindow* current = m_mdi->currentSubWindow();
+    if (pane == mainwindow::kNoPane && current && current->widget())
+        pane = paneOf(current->widget()->focusWidget());
+    if (pane == mainwindow::kNoPane && focusedWindow())
+        pane = m_state.object_focus; // the pane the user had is still there
+    if (pane == mainwindow::kNoPane) {
+        // Nothing in the windows has had the focus yet: the tree of the
+        // window in front gets it.
+        auto* window = current ? qobject_cast<panes::UiBrowserWindow*>(current->widget()) : nullptr;
+        if (!window)
+            window = windows[0] ? windows[0] : windows[1];
+        if (window) {
+            window->treeView()->setFocus();
+            pane = window->treeCode();
+        }
+    }
+    if (pane != mainwindow::kNoPane)
+        m_state.object_focus = pane;
+    enable_toolbar();
 }
 
 void fMain::browserWindowUnloaded(bool libraries)
 {
     (libraries ? m_librariesSub : m_explorerSub) = nullptr;
-    action(libraries ? "menu_view_libraries" : "menu_view_explorer")->setChecked(false);
+    menuEntry(libraries ? mainwindow::Command::ViewLibraries : mainwindow::Command::ViewExplorer)
+        ->setChecked(false);
     if (QMdiSubWindow* other = libraries ? m_explorerSub : m_librariesSub)
         other->showMaximized();
     enable_toolbar();
@@ -80,10 +121,10 @@ void fMain::menu_view_libraries_Click()
         menu_windows_tile_windows_click();
     } else {
         openBrowserWindow(true)->showMaximized();
-        enable_toolbar();
+        followFocus();
     }
     // The entry toggles its own check mark when chosen; the window decides.
-    action("menu_view_libraries")->setChecked(m_librariesSub != nullptr);
+    menuEntry(mainwindow::Command::ViewLibraries)->setChecked(m_librariesSub != nullptr);
 }
 
 void fMain::menu_view_explorer_Click()
@@ -95,9 +136,9 @@ void fMain::menu_view_explorer_Click()
         menu_windows_tile_windows_click();
     } else {
         openBrowserWindow(false)->showMaximized();
-        enable_toolbar();
+        followFocus();
     }
-    action("menu_view_explorer")->setChecked(m_explorerSub != nullptr);
+    menuEntry(mainwindow::Command::ViewExplorer)->setChecked(m_explorerSub != nullptr);
 }
 
 void fMain::menu_windows_tile_windows_click()
@@ -110,30 +151,21 @@ void fMain::menu_windows_tile_windows_click()
     m_explorerSub->showNormal();
     placeTiled();
     m_state.tiled = true;
-    enable_toolbar();
+    followFocus();
 }
 
-int fMain::statusBarTopTwips() const
+QSize fMain::tileArea() const
 {
-    // Measured, like toolbar1_height, from the top of the toolbar area.
-    const int areaTop = menuWidget() && !menuWidget()->isHidden() ? menuWidget()->height() : 0;
-    const int statusTop = statusBar()->isHidden() ? height() : statusBar()->y();
-    return mainwindow::twipsFromPixels(statusTop - areaTop);
+    return m_mdi->contentsRect().size();
 }
 
 void fMain::placeTiled()
 {
-    const mainwindow::TwipsRect upper =
-        mainwindow::upper_tile(mainwindow::twipsFromPixels(frameGeometry().width()),
-                               statusBarTopTwips(), m_state.toolbar1_height);
-    m_librariesSub->setGeometry(toPixels(upper));
+    const QSize area = tileArea();
+    m_librariesSub->setGeometry(mainwindow::upper_tile(area.width(), area.height()));
     // The lower window goes below the upper one as it really came out, which
     // may be taller than asked for when the main window is very small.
-    const QRect placed = m_librariesSub->geometry();
-    const mainwindow::TwipsRect upperAsPlaced{
-        mainwindow::twipsFromPixels(placed.x()), mainwindow::twipsFromPixels(placed.y()),
-        mainwindow::twipsFromPixels(placed.width()), mainwindow::twipsFromPixels(placed.height())};
-    m_explorerSub->setGeometry(toPixels(mainwindow::lower_tile(upperAsPlaced)));
+    m_explorerSub->setGeometry(mainwindow::lower_tile(m_librariesSub->geometry(), area.height()));
 }
 
 void fMain::MDIForm_Resize()
@@ -142,7 +174,7 @@ void fMain::MDIForm_Resize()
         return;
     m_state.fMain_resizing = true;
     if (m_librariesSub && m_explorerSub && isNormal(m_librariesSub) && isNormal(m_explorerSub) &&
-        statusBarTopTwips() > m_state.toolbar1_height)
+        tileArea().height() > 0)
         placeTiled();
     m_state.fMain_resizing = false;
 }
@@ -151,7 +183,7 @@ void fMain::menu_view_toolbar_Click()
 {
     const bool show = m_toolbar->isHidden();
     m_toolbar->setVisible(show);
-    action("menu_view_toolbar")->setChecked(show);
+    menuEntry(mainwindow::Command::ViewToolbar)->setChecked(show);
     m_state.toolbar1_height = static_cast<qint16>(show ? mainwindow::kToolbarHeight : 0);
     layout()->activate(); // the central area must have its new size before re-tiling
     MDIForm_Resize();
@@ -161,7 +193,7 @@ void fMain::menu_view_status_bar_Click()
 {
     const bool show = statusBar()->isHidden();
     statusBar()->setVisible(show);
-    action("menu_view_status_bar")->setChecked(show);
+    menuEntry(mainwindow::Command::ViewStatusBar)->setChecked(show);
     layout()->activate();
     MDIForm_Resize();
 }

@@ -5,9 +5,11 @@
 // windows keep their controls' places here and convert to pixels only when
 // they hand a rectangle to Qt, so dragging and resizing never accumulate
 // rounding.
+#include "browse/Twips.h"
+
 namespace panes {
 
-inline constexpr double kTwipsPerPixel = 15.0;
+using browse::kTwipsPerPixel;
 
 inline constexpr double kBarWidth = 45.0;
 // What the layout rules leave for a window's frame and caption. The windows

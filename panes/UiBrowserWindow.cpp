@@ -2,10 +2,13 @@
 // delay timers, keys, focus and the idle count.
 #include "panes/UiBrowserWindow.h"
 
+#include "browse/NodeKinds.h"
 #include "browse/UiPaneViews.h"
 #include "browse/mGetFolders.h"
 #include "browse/mMisc.h"
-#include "mainwindow/fMain.h"
+#include "mainwindow/AppState.h"
+#include "mainwindow/UiIdleFilter.h"
+#include "mainwindow/WindowHost.h"
 #include "panes/SelectionTotals.h"
 #include "panes/UiPaneView.h"
 #include "panes/UiSplitterBar.h"
@@ -39,11 +42,11 @@ QTimer* makeTimer(QObject* owner, const QString& name, int ms)
 
 } // namespace
 
-UiBrowserWindow::UiBrowserWindow(fMain& main, bool libraries, const QString& itemTimerName,
-                                 QWidget* parent)
-    : QWidget(parent), m_main(main), m_ctx(main.browseContext()), m_pane(libraries)
+UiBrowserWindow::UiBrowserWindow(mainwindow::WindowHost& host, bool libraries,
+                                 const QString& itemTimerName, QWidget* parent)
+    : QWidget(parent), m_host(host), m_ctx(host.browseContext()), m_pane(libraries)
 {
-    setMouseTracking(true);
+    mainwindow::UiIdleFilter::install(this, m_host.state().idle);
     m_tree = new UiPaneView(UiPaneView::Tree, QStringLiteral("TreeView"), this);
     m_list = new UiPaneView(UiPaneView::List, QStringLiteral("ListView"), this);
     browse::showTree(m_tree, m_pane.tree, m_ctx);
@@ -68,8 +71,8 @@ UiBrowserWindow::UiBrowserWindow(fMain& main, bool libraries, const QString& ite
         view->keyPreview = [this](QKeyEvent* e) { return Form_KeyDown(e); };
         connect(view, &UiPaneView::rightButtonReleased, this, &UiBrowserWindow::rightButtonUp);
     }
-    connect(m_tree, &UiPaneView::focusTaken, this, [this] { paneGotFocus(treeCode()); });
-    connect(m_list, &UiPaneView::focusTaken, this, [this] { paneGotFocus(listCode()); });
+    connect(m_tree, &UiPaneView::focusTaken, this, [this] { m_host.paneFocused(treeCode()); });
+    connect(m_list, &UiPaneView::focusTaken, this, [this] { m_host.paneFocused(listCode()); });
 }
 
 UiBrowserWindow::~UiBrowserWindow()
@@ -114,7 +117,7 @@ UiSplitterBar* UiBrowserWindow::makeBar(const QString& name)
     auto* bar = new UiSplitterBar(name, this);
     // The bars are drawn on the window itself; moving over them is moving
     // over the window.
-    connect(bar, &UiSplitterBar::pointerMoved, this, [this] { m_main.state().idle.reset(); });
+    mainwindow::UiIdleFilter::install(bar, m_host.state().idle);
     return bar;
 }
 
@@ -136,10 +139,10 @@ void UiBrowserWindow::restart(QTimer* timer)
 
 void UiBrowserWindow::setUpPanes()
 {
-    const auto& base = m_main.state().IconImageList;
+    const auto& base = m_host.state().IconImageList;
     mGetFolders::copy_icons(m_pane.treeIcons, base);
     mGetFolders::copy_icons(m_pane.listIcons, base);
-    mFileInfo::set_list_columns(m_pane.list, m_main.state().store());
+    mFileInfo::set_list_columns(m_pane.list, m_host.state().store());
 }
 
 mFileInfo::ListingResult UiBrowserWindow::list_folder()
@@ -153,7 +156,7 @@ mFileInfo::ListingResult UiBrowserWindow::list_folder()
 void UiBrowserWindow::showFreeSpace()
 {
     const double free = mMisc::folder_free_space(m_pane.tree.selectedKey());
-    m_main.setStatusPanelText(2, QStringLiteral("Free Space: ") + mMisc::format_size(free, true));
+    m_host.setStatusPanelText(2, QStringLiteral("Free Space: ") + mMisc::format_size(free, true));
 }
 
 bool UiBrowserWindow::showNode(const QString& key)
@@ -169,8 +172,8 @@ bool UiBrowserWindow::showNode(const QString& key)
 
 void UiBrowserWindow::TreeView_NodeClick(const QModelIndex& index)
 {
-    m_main.enable_toolbar();
-    m_main.StatusBarClear();
+    m_host.enable_toolbar();
+    m_host.StatusBarClear();
     browse::FolderTreeModel& tree = m_pane.tree;
     // The Explorer asks about the node clicked, the Libraries window about the
     // node chosen; they differ only when a node other than the chosen one is
@@ -179,7 +182,7 @@ void UiBrowserWindow::TreeView_NodeClick(const QModelIndex& index)
         isLibraries() ? tree.selectedNode() : tree.nodeFromIndex(index);
     const bool root =
         judged && !judged->parent &&
-        judged->key == (isLibraries() ? QLatin1String("mylibraries") : QLatin1String("mycomputer"));
+        judged->key == (isLibraries() ? browse::kinds::kMyLibraries : browse::kinds::kMyComputer);
     if (root) {
         m_delayTimer->stop();
         m_pane.list.clear();
@@ -217,7 +220,7 @@ void UiBrowserWindow::delay_timer_Timer()
 
 void UiBrowserWindow::ListView_ItemClick()
 {
-    m_main.enable_toolbar();
+    m_host.enable_toolbar();
     restart(m_itemTimer);
 }
 
@@ -229,8 +232,8 @@ void UiBrowserWindow::itemTimerTick()
 
 void UiBrowserWindow::show_selection_totals()
 {
-    if (browse::BrowsePane* focused = m_main.focusedPane())
-        m_main.setStatusPanelText(1, selection_totals_text(focused->list));
+    if (browse::BrowsePane* focused = m_host.focusedPane())
+        m_host.setStatusPanelText(1, selection_totals_text(focused->list));
 }
 
 void UiBrowserWindow::ListView_DblClick()
@@ -240,7 +243,7 @@ void UiBrowserWindow::ListView_DblClick()
 
 void UiBrowserWindow::open_selection()
 {
-    m_main.run_command(mainwindow::Command::Open);
+    m_host.run_command(mainwindow::Command::Open);
 }
 
 bool UiBrowserWindow::Form_KeyDown(QKeyEvent* event)
@@ -250,28 +253,17 @@ bool UiBrowserWindow::Form_KeyDown(QKeyEvent* event)
     case Qt::Key_Enter:
         open_selection();
         return true;
-    case Qt::Key_Escape: {
-        mainwindow::AppState& state = m_main.state();
-        if (state.edit_buffer_size >= 1)
-            m_main.clear_edit_buffer();
-        else if (state.prefs.escape_exit)
-            m_main.close();
+    case Qt::Key_Escape:
+        m_host.escapePressed();
         return true;
-    }
     default:
         return false;
     }
 }
 
-void UiBrowserWindow::paneGotFocus(short code)
-{
-    m_main.state().object_focus = code;
-    m_main.enable_toolbar();
-}
-
 void UiBrowserWindow::rightButtonUp()
 {
-    m_main.show_context_menu();
+    m_host.show_context_menu();
 }
 
 void UiBrowserWindow::selectAllItems()
@@ -279,7 +271,7 @@ void UiBrowserWindow::selectAllItems()
     m_list->setFocus();
     // The focus may arrive later when the window is not active; the command
     // acts on the listing all the same.
-    m_main.state().object_focus = listCode();
+    m_host.paneFocused(listCode());
     browse::FolderListModel& list = m_pane.list;
     if (list.count() == 0)
         return;
@@ -305,14 +297,6 @@ void UiBrowserWindow::closeEvent(QCloseEvent* event)
     Form_Unload();
     QWidget::closeEvent(event);
     Q_EMIT unloaded();
-}
-
-void UiBrowserWindow::mouseMoveEvent(QMouseEvent* event)
-{
-    // Only the window's own surface counts, not the trees and lists on it.
-    if (!childAt(event->position().toPoint()))
-        m_main.state().idle.reset();
-    QWidget::mouseMoveEvent(event);
 }
 
 } // namespace panes

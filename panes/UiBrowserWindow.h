@@ -9,7 +9,10 @@
 
 class QTimer;
 class QTreeView;
-class fMain;
+
+namespace mainwindow {
+class WindowHost;
+}
 
 namespace panes {
 
@@ -69,7 +72,7 @@ Q_SIGNALS:
     void unloaded();
 
 protected:
-    UiBrowserWindow(fMain& main, bool libraries, const QString& itemTimerName,
+    UiBrowserWindow(mainwindow::WindowHost& host, bool libraries, const QString& itemTimerName,
                     QWidget* parent = nullptr);
 
     // Saves the window's layout as it closes.
@@ -86,9 +89,8 @@ protected:
     void setUpPanes();
 
     void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
-    fMain& m_main;
+    mainwindow::WindowHost& m_host;
     browse::BrowseContext m_ctx;
     browse::BrowsePane m_pane;
     UiPaneView* m_tree = nullptr;
@@ -103,7 +105,6 @@ private:
     void ListView_ItemClick();
     void ListView_DblClick();
     bool Form_KeyDown(QKeyEvent* event);
-    void paneGotFocus(short code);
     void rightButtonUp();
 };
 

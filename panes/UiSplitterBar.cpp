@@ -36,7 +36,6 @@ void UiSplitterBar::mousePressEvent(QMouseEvent* event)
 
 void UiSplitterBar::mouseMoveEvent(QMouseEvent* event)
 {
-    Q_EMIT pointerMoved();
     if (m_dragging)
         Q_EMIT dragged(event->position().x() * kTwipsPerPixel);
     event->accept();

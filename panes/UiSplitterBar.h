@@ -20,8 +20,6 @@ Q_SIGNALS:
     // The pointer moved while a button was held: x is its position inside
     // the bar, in twips (negative left of it).
     void dragged(double xTwips);
-    // The pointer moved over the bar, held or not.
-    void pointerMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

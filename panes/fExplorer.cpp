@@ -2,8 +2,9 @@
 
 #include "browse/mGetFolders.h"
 #include "browse/mSpecialFolders.h"
+#include "mainwindow/AppState.h"
 #include "mainwindow/UiIcons.h"
-#include "mainwindow/fMain.h"
+#include "mainwindow/WindowHost.h"
 #include "panes/PaneSettings.h"
 #include "panes/UiPaneView.h"
 #include "panes/UiSplitterBar.h"
@@ -12,8 +13,8 @@
 
 using namespace panes;
 
-fExplorer::fExplorer(fMain& main, QWidget* parent)
-    : UiBrowserWindow(main, false, QStringLiteral("statusbar_delay_timer"), parent)
+fExplorer::fExplorer(mainwindow::WindowHost& host, QWidget* parent)
+    : UiBrowserWindow(host, false, QStringLiteral("statusbar_delay_timer"), parent)
 {
     setObjectName(QStringLiteral("fExplorer"));
     setWindowTitle(QStringLiteral("Explorer"));
@@ -26,7 +27,7 @@ fExplorer::fExplorer(fMain& main, QWidget* parent)
 
 void fExplorer::Form_Load()
 {
-    const mainwindow::Services& services = m_main.state().services;
+    const mainwindow::Services& services = m_host.state().services;
     m_desktopPath = services.special_folder(mSpecialFolders::CSIDL_DESKTOP);
     m_documentsPath = services.special_folder(mSpecialFolders::CSIDL_PERSONAL);
     setUpPanes();
@@ -35,14 +36,14 @@ void fExplorer::Form_Load()
     if (browse::TreeNode* root = m_pane.tree.firstRoot())
         mGetFolders::expand_node(m_ctx, m_pane.tree, root);
     m_pane.list.setTag(QString());
-    m_geometry.bar.left = read_bar(m_main.state().store(), "vert_bar_3", kDefaultBar1);
+    m_geometry.bar.left = read_bar(m_host.state().store(), "vert_bar_3", kDefaultBar1);
     Form_Resize();
 }
 
 void fExplorer::initialize_TreeView()
 {
     mGetFolders::initialize_TreeView(m_ctx, m_pane.tree, m_desktopPath, m_documentsPath,
-                                     m_main.state().services.drives());
+                                     m_host.state().services.drives());
 }
 
 void fExplorer::refresh()
@@ -53,7 +54,7 @@ void fExplorer::refresh()
 
 void fExplorer::Form_Unload()
 {
-    save_bar(m_main.state().store(), "vert_bar_3", m_geometry.bar.left);
+    save_bar(m_host.state().store(), "vert_bar_3", m_geometry.bar.left);
 }
 
 void fExplorer::resizeEvent(QResizeEvent* event)

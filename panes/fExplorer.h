@@ -3,8 +3,6 @@
 #include "panes/PaneLayout.h"
 #include "panes/UiBrowserWindow.h"
 
-class fMain;
-
 // The Explorer window: the whole file system under "My Computer", loaded one
 // level ahead of what is open, and the listing of the chosen folder. A child
 // of the main window; the main window opens, arranges and closes it.
@@ -12,7 +10,7 @@ class fExplorer : public panes::UiBrowserWindow
 {
     Q_OBJECT
 public:
-    explicit fExplorer(fMain& main, QWidget* parent = nullptr);
+    explicit fExplorer(mainwindow::WindowHost& host, QWidget* parent = nullptr);
 
     void Form_Load() override;
     void refresh() override;

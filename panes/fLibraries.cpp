@@ -4,16 +4,19 @@
 #include "browse/WinColor.h"
 #include "browse/mGetFolders.h"
 #include "libraries/mLibraries.h"
+#include "mainwindow/AppState.h"
 #include "mainwindow/UiIcons.h"
 #include "mainwindow/Version.h"
-#include "mainwindow/fMain.h"
+#include "mainwindow/WindowHost.h"
 #include "panes/PaneSettings.h"
 #include "panes/UiPaneView.h"
 #include "panes/UiSplitterBar.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QTimer>
+#include <QVBoxLayout>
 
 using namespace panes;
 
@@ -23,8 +26,8 @@ const QString kBehavior = QString::fromLatin1(settings::kSectionBehavior);
 
 } // namespace
 
-fLibraries::fLibraries(fMain& main, QWidget* parent)
-    : UiBrowserWindow(main, true, QStringLiteral("preview_timer"), parent)
+fLibraries::fLibraries(mainwindow::WindowHost& host, QWidget* parent)
+    : UiBrowserWindow(host, true, QStringLiteral("preview_timer"), parent)
 {
     setObjectName(QStringLiteral("fLibraries"));
     setWindowTitle(QStringLiteral("Libraries"));
@@ -39,6 +42,14 @@ fLibraries::fLibraries(fMain& main, QWidget* parent)
     m_preview = new QFrame(this);
     m_preview->setObjectName(QStringLiteral("preview_box"));
     m_preview->setAutoFillBackground(true);
+    // Until a picture shows, a quiet word says what the pane is for, so that
+    // it does not look like a window that failed to draw.
+    m_previewHint = new QLabel(QStringLiteral("Select a picture to preview it"), m_preview);
+    m_previewHint->setObjectName(QStringLiteral("preview_hint"));
+    m_previewHint->setAlignment(Qt::AlignCenter);
+    m_previewHint->setWordWrap(true);
+    auto* previewLayout = new QVBoxLayout(m_preview);
+    previewLayout->addWidget(m_previewHint);
 
     m_resizeTimer = new QTimer(this);
     m_resizeTimer->setObjectName(QStringLiteral("resize_timer"));
@@ -49,7 +60,7 @@ fLibraries::fLibraries(fMain& main, QWidget* parent)
 
 void fLibraries::Form_Load()
 {
-    const settings::SettingsStore& store = m_main.state().store();
+    const settings::SettingsStore& store = m_host.state().store();
     m_geometry.bar1.left = read_bar(store, "vert_bar_1", kDefaultBar1);
     m_geometry.bar2.left = read_bar(store, "vert_bar_2", kDefaultBar2);
     Form_Resize();
@@ -69,20 +80,27 @@ void fLibraries::Form_Load()
     if (count == 0)
         askFirstRunQuestion();
 
+    const QColor back = browse::toQColor(m_host.state().prefs.color_3);
     QPalette background = m_preview->palette();
-    background.setColor(QPalette::Window, browse::toQColor(m_main.state().prefs.color_3));
+    background.setColor(QPalette::Window, back);
     m_preview->setPalette(background);
-    m_main.enable_toolbar();
+    // A grey some way off the background: readable on any colour, but not
+    // calling out.
+    const int grey = back.lightness() < 128 ? back.lightness() + 110 : back.lightness() - 110;
+    QPalette hint = m_previewHint->palette();
+    hint.setColor(QPalette::WindowText, QColor(grey, grey, grey));
+    m_previewHint->setPalette(hint);
+    m_host.enable_toolbar();
 }
 
 void fLibraries::askFirstRunQuestion()
 {
-    const platform::PromptAnswer answer = m_main.state().prompt().question(
+    const platform::PromptAnswer answer = m_host.state().prompt().question(
         QStringLiteral("This appears to be the first time using ") + mainwindow::productName() +
             QStringLiteral(". Would you like to add a Library?"),
         QStringLiteral("No Libraries Found"));
     if (answer == platform::PromptAnswer::Yes)
-        m_main.menu_file_new_library_Click();
+        m_host.run_command(mainwindow::Command::NewLibrary);
 }
 
 void fLibraries::refresh()
@@ -99,7 +117,7 @@ void fLibraries::showAddedLibrary(const QString& key)
 
 void fLibraries::Form_Unload()
 {
-    const settings::SettingsStore& store = m_main.state().store();
+    const settings::SettingsStore& store = m_host.state().store();
     store.save_setting(kBehavior, QStringLiteral("last_path"), m_pane.tree.selectedKey());
     save_bar(store, "vert_bar_1", m_geometry.bar1.left);
     save_bar(store, "vert_bar_2", m_geometry.bar2.left);

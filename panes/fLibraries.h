@@ -4,7 +4,7 @@
 #include "panes/UiBrowserWindow.h"
 
 class QFrame;
-class fMain;
+class QLabel;
 
 // The Libraries window: the user's Libraries and the Red Ovidor bin under
 // "My Libraries", hidden items under their readable names, the listing of
@@ -14,7 +14,7 @@ class fLibraries : public panes::UiBrowserWindow
 {
     Q_OBJECT
 public:
-    explicit fLibraries(fMain& main, QWidget* parent = nullptr);
+    explicit fLibraries(mainwindow::WindowHost& host, QWidget* parent = nullptr);
 
     void Form_Load() override;
     void refresh() override;
@@ -40,6 +40,7 @@ private:
     panes::UiSplitterBar* m_bar1 = nullptr; // vert_bar_1
     panes::UiSplitterBar* m_bar2 = nullptr; // vert_bar_2
     QFrame* m_preview = nullptr;
+    QLabel* m_previewHint = nullptr; // preview_hint, while no picture shows
     QTimer* m_resizeTimer = nullptr;
     panes::LibrariesGeometry m_geometry;
 };

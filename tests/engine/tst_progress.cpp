@@ -32,6 +32,7 @@ private Q_SLOTS:
     void cancelling_data();
     void cancelling();
     void cancelStopsABulkHide();
+    void showsAnOperation();
 };
 
 void TestProgress::showsAfterASecondThrottled()
@@ -62,6 +63,39 @@ void TestProgress::showsAfterASecondThrottled()
     QVERIFY(!p.isVisible());
     QCOMPARE(labelText(p, "action_label"), QStringLiteral("Unhiding files and folders..."));
     QCOMPARE(labelText(p, "count_label"), QStringLiteral("0 items done"));
+}
+
+// A long operation: its own action text, the item it works on and the
+// counts; a walk afterwards shows the count alone again.
+void TestProgress::showsAnOperation()
+{
+    qint64 now = 0;
+    fProgress p(nullptr, [&] { return now; });
+    engine::OperationProgress& op = p;
+    op.start(QStringLiteral("Moving files..."));
+    engine::OperationReport soFar;
+    soFar.changed = 1200;
+    soFar.skipped = 3;
+    soFar.refused = 1;
+    now = 1500;
+    op.step(soFar, QStringLiteral("/home/u/Pictures/beach.jpg"));
+    QVERIFY(p.isVisible());
+    QCOMPARE(labelText(p, "action_label"), QStringLiteral("Moving files..."));
+    QCOMPARE(labelText(p, "item_label"), QStringLiteral("/home/u/Pictures/beach.jpg"));
+    QCOMPARE(labelText(p, "count_label"), QLocale().toString(1204) + QStringLiteral(" items done"));
+    QCOMPARE(labelText(p, "tally_label"),
+             QLocale().toString(1200) + QStringLiteral(" changed, 3 skipped, 1 refused"));
+    QVERIFY(p.findChild<QLabel*>(QStringLiteral("tally_label"))->isVisibleTo(&p));
+    op.finish();
+    QVERIFY(!p.isVisible());
+
+    p.start(true);
+    now = 3000;
+    p.step(5);
+    QCOMPARE(labelText(p, "count_label"), QStringLiteral("5 items done"));
+    QVERIFY(!p.findChild<QLabel*>(QStringLiteral("tally_label"))->isVisibleTo(&p));
+    QVERIFY(!p.findChild<QLabel*>(QStringLiteral("item_label"))->isVisibleTo(&p));
+    p.finish();
 }
 
 void TestProgress::cancelling_data()

@@ -5,7 +5,7 @@
 // opener that only records, and an exit that only counts.
 
 #include "mainwindow/AppState.h"
-#include "mainwindow/UiIcons.h"
+#include "mainwindow/UiAppSetup.h"
 #include "mainwindow/fMain.h"
 #include "platform/TempFolder.h"
 #include "support/RecordingLauncher.h"
@@ -32,9 +32,10 @@ public:
     bool openDocument(const QString& pathOrAddress) override
     {
         opened << pathOrAddress;
-        return true;
+        return browserSetUp;
     }
     QStringList opened;
+    bool browserSetUp = true; // false: as on a computer without a web browser
 };
 
 // Points TMPDIR at a private folder for the whole test program, so that "KZ
@@ -46,7 +47,7 @@ public:
     PrivateTempDir() : m_dir(QDir::tempPath() + u"/cloakwell-tmp-XXXXXX"_s)
     {
         qputenv("TMPDIR", m_dir.path().toLocal8Bit());
-        mainwindow::setUpIconTheme();
+        mainwindow::setUpApplication();
     }
     bool isValid() const { return m_dir.isValid() && QDir::tempPath() == m_dir.path(); }
 

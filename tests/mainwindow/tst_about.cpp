@@ -45,6 +45,12 @@ private Q_SLOTS:
         QCOMPARE(labelText(splash, "version"), u"Cloakwell 2.2.0"_s);
         QCOMPARE(labelText(splash, "Label3"), u"Website:"_s);
         QCOMPARE(labelText(splash, "URL"), u"https://www.cloakwell.org/"_s);
+        // The program's own pictures are there: the About picture and the
+        // program icon on the main window.
+        QVERIFY(mainwindow::missingResources().isEmpty());
+        const auto* picture = splash->findChild<QLabel*>(u"Picture1"_s);
+        QVERIFY(picture && !picture->pixmap().isNull());
+        QVERIFY(!main->windowIcon().pixmap(32).isNull());
 
         for (const char* name : {"Picture1", "about", "version", "Label2", "Label3"})
             clickLabel(splash, name);
@@ -98,6 +104,54 @@ private Q_SLOTS:
         QCOMPARE(w.opener.opened, QStringList{"https://www.cloakwell.org/"});
         QVERIFY(clock.elapsed() < 1400);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // F1 and the about box's address, on a computer with and without a web
+    // browser: where none starts, a message says so and gives the address.
+    void helpWithoutBrowser_data()
+    {
+        QTest::addColumn<bool>("fromAbout");
+        QTest::addColumn<bool>("browser");
+        QTest::addColumn<QString>("address");
+        const QString site = u"https://www.cloakwell.org/"_s;
+        QTest::newRow("F1, no browser") << false << false << site + u"help"_s;
+        QTest::newRow("F1, browser") << false << true << site + u"help"_s;
+        QTest::newRow("about box link, no browser") << true << false << site;
+        QTest::newRow("about box link, browser") << true << true << site;
+    }
+    void helpWithoutBrowser()
+    {
+        QFETCH(bool, fromAbout);
+        QFETCH(bool, browser);
+        QFETCH(QString, address);
+        MainWorld w;
+        auto main = w.loadMain();
+        main->state().splash_done = true;
+        w.opener.browserSetUp = browser;
+        if (!browser)
+            w.prompt.acceptMessages();
+        if (fromAbout) {
+            QTimer::singleShot(0, this, [&] {
+                auto* box = qobject_cast<fAbout*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                clickLabel(box, "URL");
+                QCoreApplication::processEvents();
+                box->close();
+            });
+            findAction(*main, "menu_help_about")->trigger();
+        } else {
+            findAction(*main, "menu_help_online_help")->trigger(); // F1
+        }
+        QCOMPARE(w.opener.opened, QStringList{address});
+        if (browser) {
+            QVERIFY(w.prompt.seen.isEmpty());
+        } else {
+            QCOMPARE(w.prompt.seen.size(), 1);
+            QVERIFY2(w.prompt.lastText().contains(u"No web browser"_s),
+                     qPrintable(w.prompt.lastText()));
+            QVERIFY(w.prompt.lastText().endsWith(address));
+        }
+        QVERIFY(w.prompt.unexpected.isEmpty());
     }
 
     void documentUri_data()

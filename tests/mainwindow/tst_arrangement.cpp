@@ -40,47 +40,42 @@ class TestArrangement : public QObject
         QVERIFY(lib && exp);
         QVERIFY(main.state().tiled);
         QVERIFY(!lib->isMaximized() && !exp->isMaximized());
-        const int width = pixelsFromTwips(twipsFromPixels(main.frameGeometry().width()) - 175);
-        QCOMPARE(lib->geometry(), QRect(0, 0, width, lib->height()));
-        QCOMPARE(exp->geometry(), QRect(0, lib->height(), width, exp->height()));
-        // 55 twips less than the upper window.
-        QCOMPARE(exp->height(), pixelsFromTwips(twipsFromPixels(lib->height()) - 55));
-        // The two share the space between the toolbar and the status bar.
-        const QWidget* area = main.mdiArea()->viewport();
-        QVERIFY2(qAbs(2 * lib->height() - area->height()) <= 2,
-                 qPrintable(u"%1 in %2"_s.arg(lib->height()).arg(area->height())));
-        QVERIFY(exp->geometry().bottom() < area->height());
+        // The two fill the space between the toolbar and the status bar
+        // exactly: no strip left at the side or the bottom.
+        const QSize area = main.mdiArea()->contentsRect().size();
+        QCOMPARE(lib->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+        QCOMPARE(exp->geometry(),
+                 QRect(0, lib->height(), area.width(), area.height() - lib->height()));
     }
 
 private Q_SLOTS:
     void tileGeometry_data()
     {
-        QTest::addColumn<int>("mainWidth");
-        QTest::addColumn<int>("statusTop");
-        QTest::addColumn<int>("toolbar");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
         QTest::addColumn<QRect>("upper");
         QTest::addColumn<QRect>("lower");
 
-        QTest::newRow("toolbar shown")
-            << 15000 << 9825 << 825 << QRect(0, 0, 14825, 4500) << QRect(0, 4500, 14825, 4445);
-        QTest::newRow("toolbar hidden")
-            << 15000 << 9825 << 0 << QRect(0, 0, 14825, 4912) << QRect(0, 4912, 14825, 4857);
-        QTest::newRow("too small for anything")
-            << 100 << 825 << 825 << QRect(0, 0, 0, 0) << QRect(0, 0, 0, 0);
-        QTest::newRow("upper shorter than the margin")
-            << 3000 << 905 << 825 << QRect(0, 0, 2825, 40) << QRect(0, 40, 2825, 0);
+        QTest::newRow("even height")
+            << 1000 << 600 << QRect(0, 0, 1000, 300) << QRect(0, 300, 1000, 300);
+        QTest::newRow("odd height: the lower window takes the spare pixel")
+            << 1000 << 601 << QRect(0, 0, 1000, 300) << QRect(0, 300, 1000, 301);
+        QTest::newRow("no area") << 0 << 0 << QRect(0, 0, 0, 0) << QRect(0, 0, 0, 0);
+        QTest::newRow("less than nothing") << -10 << -7 << QRect(0, 0, 0, 0) << QRect(0, 0, 0, 0);
     }
     void tileGeometry()
     {
-        QFETCH(int, mainWidth);
-        QFETCH(int, statusTop);
-        QFETCH(int, toolbar);
+        QFETCH(int, width);
+        QFETCH(int, height);
         QFETCH(QRect, upper);
         QFETCH(QRect, lower);
-        const auto u = mainwindow::upper_tile(mainWidth, statusTop, toolbar);
-        const auto l = mainwindow::lower_tile(u);
-        QCOMPARE(QRect(u.left, u.top, u.width, u.height), upper);
-        QCOMPARE(QRect(l.left, l.top, l.width, l.height), lower);
+        const QRect u = mainwindow::upper_tile(width, height);
+        QCOMPARE(u, upper);
+        QCOMPARE(mainwindow::lower_tile(u, height), lower);
+        // Placed taller than asked (a minimum size): the lower one starts
+        // below it all the same.
+        const QRect tall(0, 0, u.width(), u.height() + 40);
+        QCOMPARE(mainwindow::lower_tile(tall, height).top(), tall.height());
     }
 
     // Tiled at start and after every resize of the main window, until the

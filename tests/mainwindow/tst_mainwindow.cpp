@@ -2,6 +2,7 @@
 #include "mainwindow/MainWorld.h"
 
 #include "engine/mEncrypt.h"
+#include "libraries/fAddLibrary.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
 
@@ -271,15 +272,56 @@ private Q_SLOTS:
         QVERIFY(idle.inactivity_timer().remainingTime() > 50000); // a full minute again
 
         tick(4);
-        // The background of the main window, right of the tiled windows.
+        // The background of the main window, where the Explorer was before
+        // the user made it small.
+        main->explorerSubWindow()->setGeometry(0, 0, 120, 90);
         QWidget* background = main->mdiArea()->viewport();
-        sendMouse(background, QEvent::MouseMove, QPoint(background->width() - 2, 5));
+        sendMouse(background, QEvent::MouseMove,
+                  QPoint(background->width() - 2, background->height() - 2));
         QCOMPARE(idle.inactive_time(), qint16(0));
 
         tick(4);
         QVERIFY(w.exits.isEmpty());
         tick(1);
         QCOMPARE(w.exits, QList<int>{0});
+    }
+
+    // Every window resets the count from its bare surface, and none from
+    // the controls on it (they are busy with work of their own).
+    void idleSurfaces_data()
+    {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<bool>("resets");
+        QTest::newRow("Libraries window") << u"fLibraries"_s << true;
+        QTest::newRow("splitter bar") << u"vert_bar_3"_s << true;
+        QTest::newRow("New Library dialog") << u"fAddLibrary"_s << true;
+        QTest::newRow("a tree") << u"TreeView"_s << false;
+        QTest::newRow("a box in the dialog") << u"library_path"_s << false;
+    }
+    void idleSurfaces()
+    {
+        QFETCH(QString, surface);
+        QFETCH(bool, resets);
+        MainWorld w;
+        auto main = w.loadMain();
+        auto& idle = main->state().idle;
+        QTRY_VERIFY(main->librariesWindow()->previewBox()->width() > 0);
+        fAddLibrary dialog(main->state(), main.get());
+        dialog.show();
+        QWidget* target = main->findChild<QWidget*>(surface);
+        if (!target)
+            target = dialog.objectName() == surface ? &dialog : dialog.findChild<QWidget*>(surface);
+        QVERIFY(target);
+        // A spot of the widget's own, where no control sits.
+        QPoint spot(target->width() - 2, target->height() - 2);
+        if (!resets)
+            spot = QPoint(target->width() / 2, target->height() / 2);
+        else
+            QVERIFY(!target->childAt(spot));
+        idle.inactivity_timer_Timer();
+        idle.inactivity_timer_Timer();
+        sendMouse(target, QEvent::MouseMove, spot);
+        QCOMPARE(idle.inactive_time(), qint16(resets ? 0 : 2));
     }
 
     void idleCountSaturates()

@@ -88,7 +88,7 @@ private Q_SLOTS:
                 .replace(u"{tmp}"_s, QDir::tempPath());
         };
         auto main = loadSettled(w);
-        fAddLibrary dialog(*main, main.get());
+        fAddLibrary dialog(main->state(), main.get());
         dialog.show();
         type(&dialog, "library_path", expand(path));
         type(&dialog, "lib_name_text_box", name);
@@ -180,7 +180,7 @@ private Q_SLOTS:
     {
         MainWorld w;
         auto main = loadSettled(w);
-        fAddLibrary dialog(*main, main.get());
+        fAddLibrary dialog(main->state(), main.get());
         dialog.show();
         type(&dialog, "library_path", u"/somewhere"_s);
         QString pickerTitle;

@@ -5,6 +5,10 @@
 
 #include "engine/mEncrypt.h"
 #include "mainwindow/CommandRules.h"
+#include "mainwindow/CommandTable.h"
+
+#include <QSet>
+#include <QToolBar>
 
 #include <QMenu>
 
@@ -273,6 +277,79 @@ private Q_SLOTS:
         QVERIFY(!findAction(*main, "menu_tools_slide_show")->isEnabled());
         findAction(*main, "menu_view_refresh")->trigger();
         QVERIFY(!main->librariesWindow());
+    }
+
+    // The command table is what the menus and the toolbar are made of: one
+    // row a command, no name, key or button taken twice, and the window
+    // shows each row where its name says.
+    void commandTable()
+    {
+        QSet<QString> names;
+        QSet<int> keys;
+        for (std::size_t i = 0; i < mainwindow::kCommandCount; ++i) {
+            const auto command = Command(i);
+            const mainwindow::CommandRow& row = mainwindow::command_row(command);
+            QCOMPARE(row.command, command);
+            QVERIFY2(QString::fromUtf8(row.caption).contains('&'), row.name);
+            QVERIFY2(!names.contains(row.name), row.name);
+            names.insert(row.name);
+            if (row.hasButton()) {
+                QVERIFY2(!names.contains(row.toolbarKey), row.toolbarKey);
+                names.insert(row.toolbarKey);
+            }
+            if (row.shortcut != QKeyCombination()) {
+                QVERIFY2(!keys.contains(row.shortcut.toCombined()), row.name);
+                keys.insert(row.shortcut.toCombined());
+            }
+        }
+        for (Command c : mainwindow::toolbar_commands())
+            QVERIFY(mainwindow::command_row(c).hasButton());
+
+        MainWorld w;
+        auto main = w.loadMain();
+        for (const mainwindow::CommandRow& row : mainwindow::command_table()) {
+            QAction* entry = findAction(*main, row.name);
+            QVERIFY(entry);
+            QCOMPARE(entry, main->menuEntry(row.command));
+            QCOMPARE(entry->shortcut(), QKeySequence(row.shortcut));
+            QVERIFY(!entry->associatedObjects().isEmpty()); // it is in a menu
+            QCOMPARE(main->toolbarButton(row.command) != nullptr, row.hasButton());
+        }
+        QStringList buttons;
+        for (QAction* a : main->findChild<QToolBar*>(u"Toolbar1"_s)->actions())
+            buttons << a->objectName();
+        QCOMPARE(buttons,
+                 (QStringList{"tb_library", "tb_new_folder", "tb_hide", "tb_unhide", "tb_cut",
+                              "tb_copy", "tb_paste", "tb_delete", "tb_refresh", "tb_options"}));
+        // A context menu entry made from a row runs the same command.
+        int ran = 0;
+        main->setCommandHandler(Command::Find, [&] { ++ran; });
+        QAction* fromRow = main->makeCommandEntry(Command::Find, main.get());
+        QCOMPARE(fromRow->text(), u"&Find"_s);
+        fromRow->trigger();
+        QCOMPARE(ran, 1);
+    }
+
+    // In every pane the menu entries that have a button are offered exactly
+    // when their button is (Refresh aside: its entry always works).
+    void entriesFollowTheirButtons()
+    {
+        MainWorld w;
+        auto main = loadListed(w);
+        const QList<QWidget*> panes{
+            main->librariesWindow()->treeView(), main->librariesWindow()->listView(),
+            main->explorerWindow()->treeView(), main->explorerWindow()->listView()};
+        for (QWidget* pane : panes) {
+            pane->setFocus(Qt::MouseFocusReason);
+            QTRY_VERIFY(main->state().object_focus != mainwindow::kNoPane);
+            main->enable_toolbar();
+            for (Command c : mainwindow::toolbar_commands()) {
+                if (c == Command::Refresh)
+                    continue;
+                QCOMPARE(main->menuEntry(c)->isEnabled(), main->toolbarButton(c)->isEnabled());
+            }
+            QVERIFY(main->menuEntry(Command::Refresh)->isEnabled());
+        }
     }
 };
 

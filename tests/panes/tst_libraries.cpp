@@ -8,6 +8,8 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QFrame>
+#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -195,6 +197,103 @@ private Q_SLOTS:
             // The toolbar follows at once: New Library belongs to the Libraries panes.
             QCOMPARE(findAction(*main, "tb_library")->isEnabled(), p.window->isLibraries());
         }
+    }
+
+    // Until pictures show there, the preview pane says what it is for, in a
+    // colour that reads on its background, whatever that is.
+    void previewHint_data()
+    {
+        QTest::addColumn<QString>("background");
+        QTest::newRow("black (the default)") << u"0"_s;
+        QTest::newRow("white") << u"16777215"_s;
+        QTest::newRow("mid grey") << u"8421504"_s;
+    }
+    void previewHint()
+    {
+        QFETCH(QString, background);
+        MainWorld w;
+        w.set("Appearance", "color_3", background);
+        auto main = loadSettled(w);
+        QFrame* box = main->librariesWindow()->previewBox();
+        auto* hint = box->findChild<QLabel*>(u"preview_hint"_s);
+        QVERIFY(hint);
+        QCOMPARE(hint->text(), u"Select a picture to preview it"_s);
+        QVERIFY(hint->isVisible());
+        QVERIFY(box->rect().contains(hint->geometry().center()));
+        QCOMPARE(hint->alignment(), Qt::AlignCenter);
+        const QColor back = box->palette().color(QPalette::Window);
+        const QColor text = hint->palette().color(QPalette::WindowText);
+        QVERIFY2(qAbs(back.lightness() - text.lightness()) >= 60,
+                 qPrintable(u"%1 on %2"_s.arg(text.name(), back.name())));
+    }
+
+    // After a dialog or a change of layout the commands act on the pane that
+    // has the keyboard focus, and the toolbar says so: never a state left
+    // over from before, never "no pane" while a window is open.
+    void commandStateFollowsTheFocus_data()
+    {
+        QTest::addColumn<int>("after");
+        QTest::newRow("No to the first-run question") << 0;
+        QTest::newRow("Tile") << 1;
+        QTest::newRow("a cancelled exit") << 2;
+    }
+    void commandStateFollowsTheFocus()
+    {
+        QFETCH(int, after);
+        MainWorld w;
+        fillPictures(w);
+        std::unique_ptr<fMain> main;
+        if (after == 0) {
+            w.set("Libraries", "Count", u"0"_s);
+            w.prompt.answer(platform::PromptAnswer::No);
+            main = w.loadMain();
+        } else {
+            main = loadSettled(w);
+            if (after == 1) {
+                // No pane has had the focus yet, as right after the start.
+                main->state().object_focus = mainwindow::kNoPane;
+                findAction(*main, "menu_windows_tile_windows")->trigger();
+            } else {
+                // The Explorer's list had the focus last; the exit closes
+                // its window.
+                main->explorerWindow()->listView()->setFocus(Qt::MouseFocusReason);
+                QTRY_COMPARE(main->state().object_focus, short(mainwindow::kExplorerList));
+                // "Pictures" holds plain items: the exit asks, and No keeps
+                // the program with the Libraries window opened again.
+                w.set("Behavior", "warn_on_exit", u"1"_s);
+                w.prompt.answer(platform::PromptAnswer::No);
+                // The question's box has the keyboard meanwhile: no pane
+                // hears of the focus as the windows close and open.
+                QWidget box;
+                box.show();
+                box.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&box));
+                QVERIFY(!main->close());
+                QVERIFY(main->librariesWindow() && !main->explorerWindow());
+            }
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(w.prompt.pending(), 0);
+
+        const short pane = main->state().object_focus;
+        const bool libraries =
+            pane == mainwindow::kLibrariesTree || pane == mainwindow::kLibrariesList;
+        QVERIFY2(pane != mainwindow::kNoPane, "no pane named after the dialog");
+        QVERIFY(libraries ? main->librariesWindow() != nullptr : main->explorerWindow() != nullptr);
+        // The pane named is the one that has (or will have) the keyboard focus.
+        panes::UiBrowserWindow* window =
+            libraries ? static_cast<panes::UiBrowserWindow*>(main->librariesWindow())
+                      : static_cast<panes::UiBrowserWindow*>(main->explorerWindow());
+        QWidget* focused = window->focusWidget();
+        QVERIFY(focused == window->treeView() || focused == window->listView());
+        QCOMPARE(pane, focused == window->treeView() ? window->treeCode() : window->listCode());
+        // New Library and File > New follow that pane.
+        QCOMPARE(findAction(*main, "tb_library")->isEnabled(), libraries);
+        QCOMPARE(findAction(*main, "menu_file_new")->isEnabled(),
+                 findAction(*main, "tb_library")->isEnabled() ||
+                     findAction(*main, "tb_new_folder")->isEnabled());
+        if (after != 1)
+            QVERIFY(libraries); // the only window open, or the one just opened
     }
 
     // Bars, column widths and the chosen folder are saved at closing and

@@ -1,0 +1,72 @@
+#include "engine/LongOperation.h"
+
+namespace engine {
+
+platform::PromptAnswer LongOperation::LiftingPrompt::ask(const platform::PromptRequest& request)
+{
+    m_op.m_cursor.reset();
+    const platform::PromptAnswer answer = m_op.m_prompt.ask(request);
+    if (m_op.m_active)
+        m_op.m_cursor.emplace();
+    return answer;
+}
+
+LongOperation::LongOperation(platform::PromptService& prompt, OperationProgress* progress,
+                             const QString& actionText, const QString& failureVerb)
+    : m_prompt(prompt), m_progress(progress), m_failureVerb(failureVerb), m_lifting(*this)
+{
+    m_cursor.emplace();
+    if (m_progress)
+        m_progress->start(actionText);
+}
+
+bool LongOperation::stopped()
+{
+    if (!m_report.cancelled && m_active && m_progress && m_progress->cancelled())
+        m_report.cancelled = true;
+    return m_report.cancelled;
+}
+
+void LongOperation::working(const QString& item)
+{
+    if (m_active && m_progress)
+        m_progress->step(m_report, item);
+}
+
+void LongOperation::changed(const QString& item)
+{
+    ++m_report.changed;
+    working(item);
+}
+
+void LongOperation::skipped(const QString& item)
+{
+    ++m_report.skipped;
+    working(item);
+}
+
+void LongOperation::refused(const QString& item, const QString& reason)
+{
+    ++m_report.refused;
+    if (!reason.isEmpty())
+        m_report.fail(item, reason);
+    working(item);
+}
+
+const OperationReport& LongOperation::finish()
+{
+    if (!m_active)
+        return m_report;
+    m_active = false;
+    if (m_progress)
+        m_progress->finish();
+    m_cursor.reset();
+    const FailureSummary summary = summarizeFailures(m_report.failures, m_failureVerb);
+    if (!summary.text.isEmpty()) {
+        m_prompt.ask(platform::PromptRequest{summary.text, QString(), platform::PromptButtons::Ok,
+                                             platform::PromptIcon::Warning, summary.details});
+    }
+    return m_report;
+}
+
+} // namespace engine
