@@ -14,6 +14,8 @@ constexpr quint32 kStockBit = 0x80000000u;
 // Output coordinates beyond this are no picture anyone drew on purpose; they
 // only make the rasteriser work.
 constexpr double kFarAway = 1e7;
+// Output extent past which a shape is cut to the picture before drawing.
+constexpr double kLongShape = 65536;
 
 // Common Windows font names and the families fontconfig usually has for them.
 QStringList fontFamilies(const MetaFont& f)
@@ -477,7 +479,42 @@ void MetaCanvas::drawShape(const QPainterPath& shape, bool stroke, bool fill)
     }
     if (!spend(shape.elementCount()) || !prepare(stroke, fill))
         return;
+    const QTransform t = full();
+    const QRectF extent = t.mapRect(shape.controlPointRect());
+    if (extent.width() + extent.height() > kLongShape) {
+        drawFarShape(t.map(shape), t);
+        return;
+    }
     m_painter.drawPath(shape);
+}
+
+// A shape reaching far beyond the picture: the rasteriser would walk all of
+// it (seconds for a line kilometres long), so it is cut to the picture first.
+// Outlines are made solid, since dashes along such a line would be counted
+// out one by one.
+void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform& t)
+{
+    const QPen pen = m_painter.pen();
+    const QBrush brush = m_painter.brush();
+    const double penWidth = pen.style() == Qt::NoPen ? 0
+                            : pen.isCosmetic()       ? 1
+                                                     : pen.widthF() * axisScale(t);
+    const QSizeF size = m_painter.device()
+                            ? QSizeF(m_painter.device()->width(), m_painter.device()->height())
+                            : QSizeF();
+    const double margin = qMin(penWidth, kLongShape) + 2;
+    QPainterPath area;
+    area.addRect(QRectF(QPointF(0, 0), size).adjusted(-margin, -margin, margin, margin));
+    m_painter.setTransform(QTransform()); // the clip stays where prepare() put it
+    if (brush.style() != Qt::NoBrush)
+        m_painter.fillPath(outputShape.intersected(area), brush);
+    if (pen.style() != Qt::NoPen) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(qMax(1.0, qMin(penWidth, kLongShape)));
+        stroker.setCapStyle(pen.capStyle());
+        stroker.setJoinStyle(pen.joinStyle());
+        m_painter.fillPath(stroker.createStroke(outputShape).intersected(area), pen.brush());
+    }
 }
 
 void MetaCanvas::moveTo(QPointF p)

@@ -94,6 +94,10 @@ LoadedPicture decodeWithQt(const QByteArray& bytes, PictureFormat format, QSize 
     QImage image = reader.read();
     if (image.isNull())
         return out;
+    // A header's size and the picture it holds can disagree (a GIF's screen
+    // and its first frame): what was decoded is the picture.
+    if (out.naturalSize.isValid() && image.size() != reducedSize(out.naturalSize, box))
+        out.naturalSize = QSize();
     if (!out.naturalSize.isValid()) {
         if (!sizeAllowed(image.size()))
             return out;

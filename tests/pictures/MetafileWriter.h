@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QString>
 
+#include <cstring>
 #include <initializer_list>
 
 namespace fixtures {
