@@ -164,6 +164,7 @@ void TestPictureFuzz::mutations()
         });
     const auto restore = qScopeGuard([] { qInstallMessageHandler(previous); });
     int decoded = 0;
+    const QString keep = qEnvironmentVariable("CLOAKWELL_FUZZ_KEEP");
     QElapsedTimer slowest;
     qint64 worst = 0;
     for (int i = 0; i < count * rounds; ++i) {
@@ -173,6 +174,12 @@ void TestPictureFuzz::mutations()
         slowest.start();
         const LoadedPicture p = decodePicture(bytes, box);
         worst = qMax(worst, slowest.elapsed());
+        // A longer hunt can keep the slow ones: CLOAKWELL_FUZZ_KEEP=folder.
+        if (slowest.elapsed() > 250 && !keep.isEmpty()) {
+            QFile f(QStringLiteral("%1/%2-%3.bin").arg(keep, QTest::currentDataTag()).arg(i));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(bytes);
+        }
         if (p.ok()) {
             ++decoded;
             QVERIFY(!p.image.isNull());
