@@ -496,7 +496,8 @@ bool playRecord(quint32 type, MetaBytes& r, MetaCanvas& canvas)
         const quint32 n = r.u32();
         r.u32();
         rectl(r);
-        if (!r.ok() || n > kMaxPoints || !r.has(qsizetype(n) * 16))
+        // A region of more rectangles than this is no clip anyone drew.
+        if (!r.ok() || n > 16384 || !r.has(qsizetype(n) * 16))
             break;
         std::vector<QRectF> rects;
         for (quint32 i = 0; i < n; ++i)

@@ -342,6 +342,10 @@ void MetaCanvas::combineClip(const QPainterPath& shape, quint32 mode)
     QPainterPath whole;
     whole.addRect(QRectF(-kFarAway, -kFarAway, 2 * kFarAway, 2 * kFarAway));
     const QPainterPath current = m_s.clipped ? m_s.clip : whole;
+    // Boolean operations grow with both paths; a file of many clip records
+    // over a clip with thousands of holes would otherwise run for minutes.
+    if (!spend((qint64(current.elementCount()) + shape.elementCount()) * 256))
+        return;
     switch (mode) {
     case 1:
         m_s.clip = current.intersected(shape);
@@ -477,7 +481,9 @@ void MetaCanvas::drawShape(const QPainterPath& shape, bool stroke, bool fill)
         m_path.addPath(full().map(shape));
         return;
     }
-    if (!spend(shape.elementCount()) || !prepare(stroke, fill))
+    // Drawing through a clip path costs as much as the path.
+    const qint64 clipCost = m_s.clipped ? m_s.clip.elementCount() : 0;
+    if (!spend(shape.elementCount() + clipCost) || !prepare(stroke, fill))
         return;
     const QTransform t = full();
     const QRectF extent = t.mapRect(shape.controlPointRect());
@@ -777,7 +783,7 @@ void MetaCanvas::text(QPointF reference, const QString& textIn, quint32 options,
     if (!rect.isNull() && (options & 4)) // ETO_CLIPPED
         m_painter.setClipPath(outputRect(rect), m_s.clipped ? Qt::IntersectClip : Qt::ReplaceClip);
     m_painter.translate(at);
-    m_painter.rotate(-m_s.font.escapement / 10.0);
+    m_painter.rotate(-double(m_s.font.escapement) / 10);
     if (m_s.bkMode == 2 && !(options & 2))
         m_painter.fillRect(QRectF(x, y - fm.ascent(), width, fm.height()), m_s.bkColor);
     m_painter.setFont(font);
@@ -811,7 +817,7 @@ void MetaCanvas::patBlt(const QRectF& dest, quint32 rop)
     case 0x00F00021: { // PATCOPY
         if (!spend(16) || !prepare(false, true))
             return;
-        m_painter.fillRect(dest.normalized(), m_painter.brush());
+        m_painter.fillRect(visiblePart(dest.normalized()), m_painter.brush());
         return;
     }
     default:
@@ -820,7 +826,7 @@ void MetaCanvas::patBlt(const QRectF& dest, quint32 rop)
     if (!spend(16) || !finite(full()))
         return;
     prepare(false, false);
-    m_painter.fillRect(dest.normalized(), c);
+    m_painter.fillRect(visiblePart(dest.normalized()), c);
 }
 
 void MetaCanvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& source, quint32 rop)
@@ -848,8 +854,30 @@ void MetaCanvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& s
     default:
         break;
     }
-    m_painter.drawImage(dest.normalized(), img);
+    const QRectF d = dest.normalized();
+    const QRectF visible = visiblePart(d);
+    if (visible == d) {
+        m_painter.drawImage(d, img);
+    } else if (!visible.isEmpty()) {
+        const double sx = img.width() / d.width(), sy = img.height() / d.height();
+        m_painter.drawImage(visible, img,
+                            QRectF((visible.left() - d.left()) * sx, (visible.top() - d.top()) * sy,
+                                   visible.width() * sx, visible.height() * sy));
+    }
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// The part of a logical rectangle that can reach the picture. Only a
+// rectangle reaching far past the picture is cut: the rasteriser would walk
+// all of it (a turned bitmap a million pixels wide takes seconds).
+QRectF MetaCanvas::visiblePart(const QRectF& logical) const
+{
+    const QTransform t = full();
+    const QRectF extent = t.mapRect(logical);
+    if (extent.width() + extent.height() <= kLongShape || !t.isInvertible() || !m_painter.device())
+        return logical;
+    const QRectF area(-2, -2, m_painter.device()->width() + 4, m_painter.device()->height() + 4);
+    return t.inverted().mapRect(area).intersected(logical);
 }
 
 // --- Paths ---

@@ -169,6 +169,7 @@ private:
     bool spend(qint64 units);
     bool prepare(bool stroke, bool fill); // false: nothing to draw
     void drawShape(const QPainterPath& shape, bool stroke, bool fill);
+    QRectF visiblePart(const QRectF& logical) const;
     void drawFarShape(const QPainterPath& outputShape, const QTransform& t);
     void drawPath(bool stroke, bool fill);
     void combineClip(const QPainterPath& outputShape, quint32 mode);

@@ -109,11 +109,11 @@ LoadedPicture renderMetafile(const QByteArray& bytes, bool enhanced, QSize box)
     MetaHeader header;
     if (!(enhanced ? readEmfHeader(bytes, header) : readWmfHeader(bytes, header)))
         return out;
-    const QSize natural(int(std::lround(header.natural.width())),
-                        int(std::lround(header.natural.height())));
-    if (natural.width() < 1 || natural.height() < 1 || natural.width() > kMaxPictureSide ||
-        natural.height() > kMaxPictureSide)
+    // Checked while still a double: a size past the int range would wrap.
+    const double nw = std::round(header.natural.width()), nh = std::round(header.natural.height());
+    if (!(nw >= 1 && nh >= 1 && nw <= kMaxPictureSide && nh <= kMaxPictureSide))
         return out;
+    const QSize natural{int(nw), int(nh)};
     const QSize size = renderSize(natural, box);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())

@@ -1,6 +1,7 @@
 #include "pictures/PictureGeometry.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pictures {
 
@@ -17,8 +18,9 @@ void fit_picture(PictureFrame& frame, double boxWidth, double boxHeight, double 
     const double ry = std::max(0.0, boxHeight / naturalHeight);
     const double s = std::min(rx, ry);
     // The drawn size is kept in single precision, like the control's own.
-    frame.width = static_cast<float>(s * naturalWidth);
-    frame.height = static_cast<float>(s * naturalHeight);
+    constexpr double largest = std::numeric_limits<float>::max();
+    frame.width = static_cast<float>(std::min(s * naturalWidth, largest));
+    frame.height = static_cast<float>(std::min(s * naturalHeight, largest));
     // A box smaller than the allowance would otherwise give a negative height.
     if (frame.width > boxWidth)
         frame.width = std::max(0.0, boxWidth);

@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace fixtures {
 
@@ -237,7 +238,7 @@ public:
         ++m_count;
         return *this;
     }
-    EmfWriter& ints(int type, std::initializer_list<qint64> values)
+    EmfWriter& ints(int type, const std::vector<qint64>& values)
     {
         QByteArray p;
         for (qint64 v : values)

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void text();
     void malformed_data();
     void malformed();
+    void extremes_data();
+    void extremes();
 };
 
 void TestMetafile::drawing_data()
@@ -331,6 +333,62 @@ void TestMetafile::malformed()
     const LoadedPicture p = decodePicture(bytes, QSize(100, 100));
     QVERIFY(!p.ok());
     QCOMPARE(p.message(), QStringLiteral("Invalid picture"));
+}
+
+// Values at the edges of their fields are sound files: they draw (or draw
+// nothing) without overflowing anything.
+void TestMetafile::extremes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const qint64 least = -2147483648LL, most = 2147483647LL;
+    auto font = [](qint64 height, qint64 escapement, qint64 weight) {
+        return std::vector<qint64>{3, height, 0, escapement, 0, weight, 0, 0, 0, 0,         0,
+                                   0, 0,      0, 0,          0, 0,      0, 0, 0, 0x00000041};
+    };
+    QTest::newRow("emf font at the int limits") << EmfWriter()
+                                                       .ints(82, font(least, least, least))
+                                                       .select(3)
+                                                       .textOutW(10, 10, QStringLiteral("W"))
+                                                       .ints(82, font(most, most, most))
+                                                       .select(3)
+                                                       .textOutW(10, 10, QStringLiteral("W"))
+                                                       .finish(240, 120);
+    QTest::newRow("emf pen and shapes at the int limits")
+        << EmfWriter()
+               .pen(1, 0x10000 | 1, int(least), qRgb(0, 0, 0))
+               .select(1)
+               .ints(43, {least, least, most, most})
+               .ints(42, {most, least, least, most})
+               .ints(45, {least, least, most, most, most, 0, least, 0})
+               .ints(41, {0, 0, 0xFFFFFFFF, 0, 0})
+               .finish(240, 120);
+    QTest::newRow("emf mapping at the int limits") << EmfWriter()
+                                                          .ints(17, {7})
+                                                          .ints(9, {least, 1})
+                                                          .ints(11, {most, least})
+                                                          .ints(10, {most, most})
+                                                          .ints(32, {least, 1, most, -1})
+                                                          .rectangle(QRect(0, 0, 10, 10))
+                                                          .ints(30, {least, least, most, most})
+                                                          .ints(26, {most, most})
+                                                          .ints(34, {least})
+                                                          .finish(240, 120);
+    QTest::newRow("wmf font and mapping at the limits")
+        << wmfStart()
+               .rec(0x02FB, {-32768, 0, -32768, 0, -32768, 0, 0, 0, 0, 0x41})
+               .select(1)
+               .extTextOut(100, 100, "W")
+               .windowExt(-32768, -32768)
+               .rec(0x0410, {-32768, 32767, 0, 32767})
+               .rectangle(QRect(-32768, -32768, 65535, 65535))
+               .finish(kWmfBounds, 1440);
+}
+
+void TestMetafile::extremes()
+{
+    QFETCH(QByteArray, bytes);
+    const LoadedPicture p = decodePicture(bytes);
+    QVERIFY2(p.ok(), qPrintable(p.message()));
 }
 
 QTEST_MAIN(TestMetafile)
