@@ -1,6 +1,7 @@
 #include "pictures/PictureGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace pictures {
@@ -90,6 +91,33 @@ void pan_picture(PictureFrame& frame, QPointF pressedAt, QPointF now)
 {
     frame.left = frame.left - pressedAt.x() + now.x();
     frame.top = frame.top - pressedAt.y() + now.y();
+}
+
+void PanGesture::press(QPointF at)
+{
+    m_pressed = true;
+    m_pressAt = QPointF(std::round(at.x()), std::round(at.y()));
+}
+
+bool PanGesture::move(PictureFrame& frame, QPointF at)
+{
+    if (!m_pressed || (m_ignoreOrigin && at.x() == 0 && at.y() == 0))
+        return false;
+    m_moved = true;
+    pan_picture(frame, m_pressAt, at);
+    return true;
+}
+
+PanGesture::Release PanGesture::release()
+{
+    if (!m_pressed)
+        return Release::None;
+    m_pressed = false;
+    if (m_moved) {
+        m_moved = false;
+        return Release::Pan;
+    }
+    return Release::Click;
 }
 
 } // namespace pictures

@@ -71,4 +71,32 @@ QPointF box_centre_point(const PictureFrame& frame, double boxWidth, double boxH
 // points are in the control's own coordinates.
 void pan_picture(PictureFrame& frame, QPointF pressedAt, QPointF now);
 
+// Press, drag and release on a picture: a drag pans, a press and release
+// without a move is a zoom click. Points are in the control's own
+// coordinates (twips), which move with the control during a drag.
+class PanGesture
+{
+public:
+    // The preview pane and the slide show ignore a move reported exactly at
+    // the control's origin; the viewer counts every move.
+    explicit PanGesture(bool ignoreOriginMoves) : m_ignoreOrigin(ignoreOriginMoves) {}
+
+    // The press point is kept in whole twips. The caller restarts its pan
+    // cursor timer.
+    void press(QPointF at);
+    // True when the frame moved with the pointer.
+    bool move(PictureFrame& frame, QPointF at);
+    enum class Release { None, Pan, Click };
+    // Click: the caller runs zoom_at with the button and the release point.
+    Release release();
+
+    bool pressed() const { return m_pressed; }
+
+private:
+    bool m_ignoreOrigin;
+    bool m_pressed = false;
+    bool m_moved = false;
+    QPointF m_pressAt;
+};
+
 } // namespace pictures

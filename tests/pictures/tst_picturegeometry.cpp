@@ -15,6 +15,8 @@ private Q_SLOTS:
     void zoom_data();
     void zoom();
     void keyboardZoomThenPan();
+    void gestures_data();
+    void gestures();
 };
 
 void TestPictureGeometry::fit_data()
@@ -137,6 +139,54 @@ void TestPictureGeometry::keyboardZoomThenPan()
     QCOMPARE(zoom, 1.0);
     // Back to a size that fits: centred again with the viewer's offsets.
     QCOMPARE(QRectF(f.left, f.top, f.width, f.height), QRectF(170, 25, 1550, 1550));
+}
+
+void TestPictureGeometry::gestures_data()
+{
+    // Steps: "p x y" press, "m x y" move, "r" release; the frame starts at 0,0.
+    QTest::addColumn<bool>("ignoreOrigin");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("releases"); // one letter a release: N none, P pan, C click
+    QTest::addColumn<QPointF>("topLeft");
+    QTest::newRow("press and release is a click")
+        << true << QStringList{"p 10 10", "r"} << "C" << QPointF(0, 0);
+    // The press point is whole twips: the drag moves by 20.6 - 10 = 10.6.
+    QTest::newRow("drag pans, release is no click")
+        << false << QStringList{"p 10.4 5", "m 20.6 5", "r"} << "P" << QPointF(10.6, 0);
+    QTest::newRow("preview ignores a move at the origin")
+        << true << QStringList{"p 10 10", "m 0 0", "r"} << "C" << QPointF(0, 0);
+    QTest::newRow("viewer pans on a move at the origin")
+        << false << QStringList{"p 10 10", "m 0 0", "r"} << "P" << QPointF(-10, -10);
+    QTest::newRow("a pan does not leak into the next click")
+        << true << QStringList{"p 0 0", "m 5 5", "r", "p 1 1", "r"} << "PC" << QPointF(5, 5);
+    QTest::newRow("moves without a press do nothing")
+        << false << QStringList{"m 50 50", "r"} << "N" << QPointF(0, 0);
+}
+
+void TestPictureGeometry::gestures()
+{
+    QFETCH(bool, ignoreOrigin);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, releases);
+    QFETCH(QPointF, topLeft);
+    PanGesture g(ignoreOrigin);
+    PictureFrame f;
+    f.hasPicture = true;
+    f.left = f.top = 0;
+    QString got;
+    for (const QString& step : steps) {
+        const QStringList w = step.split(QLatin1Char(' '));
+        const QPointF at = w.size() == 3 ? QPointF(w[1].toDouble(), w[2].toDouble()) : QPointF();
+        if (w[0] == QLatin1String("p"))
+            g.press(at);
+        else if (w[0] == QLatin1String("m"))
+            g.move(f, at);
+        else
+            got += QLatin1String("NPC").at(int(g.release()));
+    }
+    QCOMPARE(got, releases);
+    QCOMPARE(QPointF(f.left, f.top), topLeft);
+    QVERIFY(!g.pressed());
 }
 
 QTEST_GUILESS_MAIN(TestPictureGeometry)
