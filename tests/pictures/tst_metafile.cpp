@@ -1,8 +1,11 @@
 #include "MetafileWriter.h"
 
+#include "pictures/PictureDecoder.h"
 #include "pictures/PictureLoader.h"
 
 #include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace pictures;
@@ -62,6 +65,7 @@ private Q_SLOTS:
     void drawing();
     void text_data();
     void text();
+    void textOnDecoderThread();
     void malformed_data();
     void malformed();
     void extremes_data();
@@ -293,6 +297,29 @@ void TestMetafile::text()
     QVERIFY2(p.ok(), qPrintable(p.message()));
     QVERIFY2(inkIn(p.image, inked) > 40, qPrintable(QString::number(inkIn(p.image, inked))));
     QCOMPARE(inkIn(p.image, clear), 0);
+}
+
+// The preview decodes on a thread of its own: text must draw there too.
+void TestMetafile::textOnDecoderThread()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("drawing.wmf"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(wmfStart()
+                .bkMode(1)
+                .font(-300, "Arial", 700)
+                .select(1)
+                .extTextOut(150, 150, "HHH")
+                .finish(kWmfBounds, 1440));
+    f.close();
+    PictureDecoder decoder;
+    QSignalSpy spy(&decoder, &PictureDecoder::decoded);
+    decoder.request(path);
+    QVERIFY(spy.wait());
+    const auto p = spy.at(0).at(1).value<LoadedPicture>();
+    QVERIFY(p.ok());
+    QVERIFY(inkIn(p.image, QRect(10, 10, 40, 20)) > 40);
 }
 
 void TestMetafile::malformed_data()
