@@ -1,7 +1,7 @@
 // The models need QtGui (icons, colours) but no widgets: run them under a
 // QGuiApplication to show that.
 #undef QT_WIDGETS_LIB
-#include "BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/mFileInfo.h"
 #include "platform/FileTypes.h"

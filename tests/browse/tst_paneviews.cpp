@@ -1,4 +1,4 @@
-#include "BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/UiPaneViews.h"
 #include "browse/mFileInfo.h"
