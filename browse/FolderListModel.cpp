@@ -163,29 +163,50 @@ void FolderListModel::setColumns(const ListColumns& columns)
     Q_EMIT columnsChanged();
 }
 
+std::vector<bool> FolderListModel::selectedRowFlags() const
+{
+    // Straight from the ranges: asking the selection model row by row costs
+    // one pass over every range for each row.
+    const int rows = count();
+    std::vector<bool> chosen(static_cast<size_t>(rows), false);
+    for (const QItemSelectionRange& range : m_selection.selection())
+        for (int row = std::max(range.top(), 0); row <= range.bottom() && row < rows; ++row)
+            chosen[static_cast<size_t>(row)] = true;
+    return chosen;
+}
+
 QStringList FolderListModel::selectedKeys() const
 {
-    std::vector<int> rows;
-    for (const QModelIndex& i : m_selection.selectedRows())
-        rows.push_back(i.row());
-    std::sort(rows.begin(), rows.end());
+    const std::vector<bool> chosen = selectedRowFlags();
     QStringList keys;
-    for (int row : rows)
-        keys.append(item(row).key);
+    for (size_t row = 0; row < chosen.size(); ++row)
+        if (chosen[row])
+            keys.append(m_items[row].key);
     return keys;
 }
 
 void FolderListModel::selectKeys(const QStringList& keys)
 {
-    QItemSelection selection;
-    int first = -1;
+    std::vector<bool> chosen(static_cast<size_t>(count()), false);
     for (const QString& key : keys) {
         const int row = rowOfKey(key);
-        if (row < 0)
+        if (row >= 0)
+            chosen[static_cast<size_t>(row)] = true;
+    }
+    // One range per run of neighbouring rows: a re-listed Select All stays
+    // one range, and every later selection query stays linear.
+    QItemSelection selection;
+    int first = -1;
+    for (int row = 0; row < count(); ++row) {
+        if (!chosen[static_cast<size_t>(row)])
             continue;
-        selection.select(index(row, 0), index(row, ColumnCount - 1));
-        if (first < 0 || row < first)
+        int last = row;
+        while (last + 1 < count() && chosen[static_cast<size_t>(last + 1)])
+            ++last;
+        selection.append(QItemSelectionRange(index(row, 0), index(last, ColumnCount - 1)));
+        if (first < 0)
             first = row;
+        row = last;
     }
     m_selection.clearSelection();
     if (first < 0)

@@ -81,6 +81,8 @@ public:
     QItemSelectionModel* selectionModel() { return &m_selection; }
     const QItemSelectionModel* selectionModel() const { return &m_selection; }
     QStringList selectedKeys() const; // in list order
+    // One flag per row, true for the selected ones; linear in rows and ranges.
+    std::vector<bool> selectedRowFlags() const;
     // Selects the rows of the keys that are in the list; the others are skipped.
     void selectKeys(const QStringList& keys);
 

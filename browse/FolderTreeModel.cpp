@@ -10,11 +10,36 @@
 
 namespace browse {
 
+namespace {
+
+// While rows go (or a node is let go on purpose), the selection may end.
+struct LetGo
+{
+    explicit LetGo(int& count) : m_count(count) { ++m_count; }
+    ~LetGo() { --m_count; }
+    LetGo(const LetGo&) = delete;
+    LetGo& operator=(const LetGo&) = delete;
+    int& m_count;
+};
+
+} // namespace
+
 FolderTreeModel::FolderTreeModel(bool libraries, const IconList& icons, QObject* parent)
     : QAbstractItemModel(parent), m_libraries(libraries), m_icons(icons), m_selection(this)
 {
     connect(&m_selection, &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList chosen = m_selection.selectedIndexes();
+        if (chosen.isEmpty() && m_selected.isValid() && m_letGo == 0) {
+            // A click on empty space, or Ctrl with a click on the selected
+            // node, would leave the tree without a selection while the list
+            // still shows that node's folder. A tree keeps its node once it
+            // has one; only selectNode(nullptr) and taking the node away
+            // end that.
+            const QPersistentModelIndex keep = m_selected;
+            const LetGo letGo(m_letGo);
+            m_selection.setCurrentIndex(keep, QItemSelectionModel::ClearAndSelect);
+            return;
+        }
         m_selected =
             chosen.isEmpty() ? QPersistentModelIndex() : QPersistentModelIndex(chosen.first());
     });
@@ -228,6 +253,7 @@ void FolderTreeModel::removeChildren(TreeNode* node)
     auto& list = childrenOf(node);
     if (list.empty())
         return;
+    const LetGo letGo(m_letGo);
     beginRemoveRows(indexOf(node), 0, static_cast<int>(list.size()) - 1);
     for (auto& child : list)
         unindexSubtree(child.get());
@@ -239,6 +265,7 @@ void FolderTreeModel::removeNode(TreeNode* node)
 {
     auto& list = siblingsOf(node);
     const int row = node->row;
+    const LetGo letGo(m_letGo);
     beginRemoveRows(indexOf(node->parent), row, row);
     unindexSubtree(node);
     list.erase(list.begin() + row);
@@ -248,6 +275,7 @@ void FolderTreeModel::removeNode(TreeNode* node)
 
 void FolderTreeModel::clear()
 {
+    const LetGo letGo(m_letGo);
     beginResetModel();
     m_roots.clear();
     m_index.clear();
@@ -282,6 +310,7 @@ void FolderTreeModel::setNodeText(TreeNode* node, const QString& text)
         if (to != from) {
             const QModelIndex parentIndex = indexOf(node->parent);
             // Qt names the destination as a row of the list before the move.
+            const LetGo letGo(m_letGo);
             beginMoveRows(parentIndex, from, from, parentIndex, to > from ? to + 1 : to);
             auto moving = std::move(list[static_cast<size_t>(from)]);
             list.erase(list.begin() + from);
@@ -336,6 +365,7 @@ QString FolderTreeModel::selectedKey() const
 void FolderTreeModel::selectNode(TreeNode* node)
 {
     if (!node) {
+        const LetGo letGo(m_letGo);
         m_selection.clear();
         return;
     }

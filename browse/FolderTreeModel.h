@@ -106,6 +106,7 @@ private:
     QMultiHash<QString, TreeNode*> m_index;
     QItemSelectionModel m_selection;
     QPersistentModelIndex m_selected;
+    int m_letGo = 0; // > 0: the selection may end (rows going, selectNode(nullptr))
 };
 
 } // namespace browse

@@ -9,8 +9,12 @@ ItemLook item_look(const settings::Preferences& prefs, bool hidden)
 
 QString hidden_item_tooltip(const QString& stored)
 {
-    return QStringLiteral("Encrypted Name: \"") + stored + QStringLiteral("\" (Level ") +
-           stored.right(1) + QLatin1Char(')');
+    // Built at its exact size: a listing keeps one per hidden item.
+    static constexpr QStringView head = u"Encrypted Name: \"", mid = u"\" (Level ";
+    QString tip;
+    tip.reserve(head.size() + stored.size() + mid.size() + 2);
+    tip.append(head).append(stored).append(mid).append(QStringView(stored).right(1)).append(u')');
+    return tip;
 }
 
 } // namespace browse

@@ -3,7 +3,9 @@
 #include "browse/mBrowseFolders.h"
 #include "browse/mSpecialFolders.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include <cmath>
 #include <optional>
@@ -28,7 +30,29 @@ std::optional<int> startNumber(const QVariant& start)
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
+// Where the picker opens: the start folder, or the nearest folder above it
+// that exists (a path typed before its last folders are made), or else the
+// home folder, never the program's working folder.
+QString openingFolder(const QString& start)
+{
+    if (!start.isEmpty() && QDir::isAbsolutePath(start)) {
+        for (QString at = QDir::cleanPath(start);; at = QFileInfo(at).path()) {
+            if (QFileInfo(at).isDir())
+                return at;
+            if (QFileInfo(at).path() == at)
+                break;
+        }
+    }
+    return QDir::homePath();
+}
+
 } // namespace
+
+QVariant typedStart(const QString& typed)
+{
+    const QString path = typed.trimmed();
+    return QDir::isAbsolutePath(path) ? QVariant(path) : QVariant();
+}
 
 QString browse_for_folder(QWidget* owner, const QString& title, const QVariant& start,
                           BrowseError* error)
@@ -52,7 +76,7 @@ QString browse_for_folder(QWidget* owner, const QString& title, const QVariant& 
             startFolder = start.toString();
         }
     }
-    return QFileDialog::getExistingDirectory(owner, title, startFolder);
+    return QFileDialog::getExistingDirectory(owner, title, openingFolder(startFolder));
 }
 
 } // namespace mBrowseFolders

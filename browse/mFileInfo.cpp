@@ -8,8 +8,13 @@
 #include "platform/FileTypes.h"
 #include "platform/Paths.h"
 
+#include <QFile>
 #include <QHash>
 #include <QLocale>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,43 +37,39 @@ constexpr int kResponsiveEvery = 64;
 const QString kFileFolder = QStringLiteral("File Folder");
 const QString kUnknownFile = QStringLiteral("Unknown File");
 
-QString columnText(const ListItem& item, int column)
+const QString& columnText(const ListItem& item, int column)
 {
     switch (column) {
-    case 0:
-        return item.text;
     case 1:
         return item.size;
     case 2:
         return item.type;
     case 3:
         return item.modified;
-    default: // the sort key: "a folder: " + text or "file: " + text
-        return (item.isFolder ? QStringLiteral("a folder: ") : QStringLiteral("file: ")) +
-               item.text;
+    default:
+        return item.text;
     }
 }
 
 // The order of the staging list after the list control's own text sort of
-// one column: case-insensitive, the exact text breaking ties.
+// one column: case-insensitive, the exact text breaking ties. The texts are
+// compared where they are: a case-folded copy of every name would cost a
+// hundred bytes an entry at the peak of a big listing.
 std::vector<size_t> sortedOrder(const std::vector<ListItem>& items, int column, int sortOrder)
 {
     // The sort key's two prefixes differ in their first letter, so it sorts as
     // folders first, then the text; no need to build the key itself.
     const bool byKey = column < 0 || column > 3;
-    std::vector<QString> exact(items.size());
-    std::vector<QString> folded(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        exact[i] = byKey ? items[i].text : columnText(items[i], column);
-        folded[i] = exact[i].toCaseFolded();
-    }
+    const int textColumn = byKey ? 0 : column;
     auto less = [&](size_t a, size_t b) {
         if (byKey && items[a].isFolder != items[b].isFolder)
             return items[a].isFolder;
-        const int c = folded[a].compare(folded[b]);
+        const QString& x = columnText(items[a], textColumn);
+        const QString& y = columnText(items[b], textColumn);
+        const int c = x.compare(y, Qt::CaseInsensitive);
         if (c != 0)
             return c < 0;
-        return exact[a] < exact[b];
+        return x < y;
     };
     std::vector<size_t> order(items.size());
     std::iota(order.begin(), order.end(), size_t{0});
@@ -80,12 +81,102 @@ std::vector<size_t> sortedOrder(const std::vector<ListItem>& items, int column, 
     return order;
 }
 
+// The pieces joined in a string of exactly their length. A chain of "+"
+// grows its result the way an append does, to room for half as much again,
+// and a listing keeps a few such texts for every entry.
+QString exactText(std::initializer_list<QStringView> pieces)
+{
+    qsizetype size = 0;
+    for (QStringView p : pieces)
+        size += p.size();
+    QString out;
+    out.reserve(size);
+    for (QStringView p : pieces)
+        out.append(p);
+    return out;
+}
+
+bool toLocal(qint64 secondsSinceEpoch, std::tm& local)
+{
+    const std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
+    return ::localtime_r(&t, &local) != nullptr;
+}
+
+QString timeText(const std::tm& local)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%d/%d/%lld %d:%02d", local.tm_mday, local.tm_mon + 1,
+                  static_cast<long long>(local.tm_year) + 1900, local.tm_hour, local.tm_min);
+    return QString::fromLatin1(text);
+}
+
+// One copy of each size and time text of a listing: thousands of files
+// share "1 KB" and the minute they were written in.
+class SharedTexts
+{
+public:
+    const QString& size(quint64 bytes)
+    {
+        const quint64 kb = bytes / 1024 + (bytes % 1024 >= 512 ? 1 : 0);
+        auto it = m_sizes.constFind(kb);
+        if (it == m_sizes.constEnd())
+            it = m_sizes.insert(kb, format_list_size(bytes));
+        return *it;
+    }
+    const QString& time(qint64 secondsSinceEpoch)
+    {
+        std::tm local{};
+        if (!toLocal(secondsSinceEpoch, local))
+            return m_none;
+        const qint64 minute =
+            ((((qint64(local.tm_year) * 16 + local.tm_mon) * 32 + local.tm_mday) * 32 +
+              local.tm_hour) *
+             64) +
+            local.tm_min;
+        auto it = m_times.constFind(minute);
+        if (it == m_times.constEnd())
+            it = m_times.insert(minute, timeText(local));
+        return *it;
+    }
+
+private:
+    QHash<quint64, QString> m_sizes;
+    QHash<qint64, QString> m_times;
+    const QString m_none;
+};
+
 QString foundText(size_t count)
 {
     return QString::number(count) + QStringLiteral(" Object(s) found");
 }
 
 } // namespace
+
+int statError(const QString& path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? 0 : errno;
+}
+
+QString folder_failure_text(const QString& path, int error)
+{
+    const QString& name = path;
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("The folder \"") + name +
+               QStringLiteral("\" cannot be read: you do not have permission to open it.");
+    case EILSEQ:
+        return QStringLiteral("The name of the folder \"") + name +
+               QStringLiteral("\" cannot be read on this computer: it is not valid text in the "
+                              "system's character set. Rename it with a program that can.");
+    default:
+        return QStringLiteral("The folder \"") + name + QStringLiteral("\" cannot be read: ") +
+               QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
+    }
+}
 
 QString format_list_size(quint64 size)
 {
@@ -99,14 +190,8 @@ QString format_list_size(quint64 size)
 
 QString format_file_time(qint64 secondsSinceEpoch)
 {
-    const std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
     std::tm local{};
-    if (!::localtime_r(&t, &local))
-        return QString();
-    char text[64];
-    std::snprintf(text, sizeof text, "%d/%d/%lld %d:%02d", local.tm_mday, local.tm_mon + 1,
-                  static_cast<long long>(local.tm_year) + 1900, local.tm_hour, local.tm_min);
-    return QString::fromLatin1(text);
+    return toLocal(secondsSinceEpoch, local) ? timeText(local) : QString();
 }
 
 void set_list_columns(browse::StagingList& staging)
@@ -146,11 +231,19 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
             ctx.showStatus(text);
     };
 
-    if (!platform::folderExists(path)) {
+    const browse::TreeNode* node = tree.selectedNode();
+    const bool nameUnreadable = node && node->lossyName;
+    if (nameUnreadable || !platform::folderExists(path)) {
         list.clear();
         list.setTag(QString());
         wait.restore();
-        ctx.prompt.message(QStringLiteral("That path is inaccessible. Try refreshing the screen."));
+        // Only a folder that is really gone is called missing.
+        const int why = nameUnreadable ? EILSEQ : statError(path);
+        if (why == ENOENT || why == ENOTDIR)
+            ctx.prompt.message(
+                QStringLiteral("That path is inaccessible. Try refreshing the screen."));
+        else
+            ctx.prompt.message(folder_failure_text(path, why));
         return ListingResult::FolderMissing;
     }
 
@@ -176,38 +269,54 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
     };
 
     const QString shownPath = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    const QString& folderPrefix = shownPath;
     platform::FolderListing found = platform::listFolderEntries(path, true);
     if (!found.ok) {
+        // Nothing is shown, so a click on the node tries again.
+        list.setTag(QString());
         wait.restore();
-        ctx.prompt.message(QStringLiteral("An expected folder (") + shownPath +
-                               QStringLiteral(")is missing. Try refreshing the screen."),
-                           QStringLiteral("Path Not Found"));
+        if (found.error == ENOENT || found.error == ENOTDIR)
+            ctx.prompt.message(QStringLiteral("An expected folder (") + shownPath +
+                                   QStringLiteral(")is missing. Try refreshing the screen."),
+                               QStringLiteral("Path Not Found"));
+        else
+            ctx.prompt.message(folder_failure_text(path, found.error));
         return ListingResult::EnumerationFailed;
     }
 
     const bool libraries = pane.isLibraries();
     std::vector<ListItem> staged;
-    staged.reserve(found.entries.size());
-    for (platform::DirEntry& e : found.entries) {
+    std::vector<platform::DirEntry>& entries = found.entries;
+    staged.reserve(entries.size());
+    SharedTexts shared;
+    // The entries are taken from the back and their memory given back as
+    // they go, so the folder's entries and the staged records never both
+    // hold the whole folder at the peak; the staged records are turned
+    // round afterwards, into the folder's order again.
+    while (!entries.empty()) {
         if (staged.size() % kResponsiveEvery == 0) {
             status(foundText(staged.size()));
             if (auto end = lettingEventsThrough())
                 return *end;
         }
+        platform::DirEntry e = std::move(entries.back());
+        entries.pop_back();
+        if (entries.capacity() > 2 * entries.size() + 4096)
+            entries.shrink_to_fit();
         ListItem item;
-        item.key = platform::joinPath(path, e.name);
+        item.key = exactText({folderPrefix, e.name});
         item.hidden = libraries && mEncrypt::is_hidden_name(e.name);
         item.text = item.hidden ? mEncrypt::plain_name(e.name) : std::move(e.name);
         item.isFolder = e.isFolder;
         if (e.isFolder)
             item.type = kFileFolder;
         else
-            item.size = format_list_size(static_cast<quint64>(std::max<qint64>(e.size, 0)));
+            item.size = shared.size(static_cast<quint64>(std::max<qint64>(e.size, 0)));
         if (e.hasStat)
-            item.modified = format_file_time(e.mtimeSecs);
+            item.modified = shared.time(e.mtimeSecs);
         staged.push_back(std::move(item));
-        e = platform::DirEntry(); // all it held is copied; keep the peak down
     }
+    std::reverse(staged.begin(), staged.end());
     found = {};
     status(foundText(staged.size()));
 

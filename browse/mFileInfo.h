@@ -16,8 +16,10 @@ namespace mFileInfo {
 enum class ListingResult {
     NothingToList,     // no folder selected, or a root: the list is untouched
     Listed,            // the list shows the folder
-    FolderMissing,     // "That path is inaccessible..." was shown; the list is empty, tag ""
-    EnumerationFailed, // "Path Not Found" was shown; the list is empty
+    FolderMissing,     // the folder is gone ("That path is inaccessible..."), or its name
+                       // cannot be read here; the list is empty, tag ""
+    EnumerationFailed, // the folder could not be listed ("Path Not Found" when it vanished,
+                       // else why not); the list is empty
     Abandoned,         // the tree selection or the focus moved on; the list is empty, tag ""
     Superseded,        // a newer listing of the same pane ran meanwhile and owns the list
 };
@@ -34,6 +36,12 @@ void set_list_columns(browse::StagingList& staging);
 // character; only a "0" leaves a column out, so a short or odd value shows
 // the columns it does not mention.
 void set_list_columns(browse::FolderListModel& list, const settings::SettingsStore& store);
+
+// errno of stat() on the path, 0 when it succeeds.
+int statError(const QString& path);
+// What to tell the user when a folder that is there cannot be read, by the
+// reason the system gave (errno; EILSEQ: its name is not valid text here).
+QString folder_failure_text(const QString& path, int error);
 
 // Whole kilobytes, halves rounded up, at least 1, grouped by thousands in the
 // locale's way: "1 KB", "2 KB" for 1,536 bytes, "10,240 KB".

@@ -2,6 +2,7 @@
 
 #include "browse/HiddenLook.h"
 #include "browse/WaitCursor.h"
+#include "browse/mFileInfo.h"
 #include "engine/mEncrypt.h"
 #include "libraries/mLibraries.h"
 #include "platform/Drives.h"
@@ -10,6 +11,8 @@
 #include "platform/Subfolders.h"
 
 #include <QDir>
+
+#include <cerrno>
 
 using browse::FolderTreeModel;
 using browse::TreeNode;
@@ -131,8 +134,13 @@ void fill_folder_node(const browse::BrowseContext& ctx, FolderTreeModel& tree, T
     if (node->lossyName)
         return;
     if (!platform::folderExists(node->key)) {
-        ctx.prompt.message(QStringLiteral("An expected folder (") + node->key +
-                           QStringLiteral(")is missing. Refresh the screen. "));
+        // A folder in a folder the user may not open is there all the same.
+        const int why = mFileInfo::statError(node->key);
+        if (why == ENOENT || why == ENOTDIR || why == 0)
+            ctx.prompt.message(QStringLiteral("An expected folder (") + node->key +
+                               QStringLiteral(")is missing. Refresh the screen. "));
+        else
+            ctx.prompt.message(mFileInfo::folder_failure_text(node->key, why));
         return;
     }
     node->sorted = true;

@@ -31,13 +31,18 @@ QString plainNumber(double size)
     return QString::number(size, 'g', 15);
 }
 
-// The C locale with grouping switched on: "1,536" on every machine, so the
-// texts of the status bars do not depend on the user's language settings.
+// The user's locale, thousands grouped: "1,536" or "1.536", as the Size
+// column of the listings writes its numbers.
+QLocale groupingLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return locale;
+}
+
 QString groupedNumber(double size)
 {
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::DefaultNumberOptions);
-    return c.toString(static_cast<qint64>(std::round(size)));
+    return groupingLocale().toString(static_cast<qint64>(std::round(size)));
 }
 
 // True when the value, rounded to a whole number, takes fewer than four
@@ -47,9 +52,12 @@ bool fitsUnit(double value)
     return plainNumber(roundHalfEven(value)).size() < 4;
 }
 
+// "##0.0": the locale's decimal separator, no grouping.
 QString oneDecimal(double value)
 {
-    return QString::number(roundHalfEven(value, 1), 'f', 1);
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(roundHalfEven(value, 1), 'f', 1);
 }
 
 } // namespace

@@ -90,7 +90,8 @@ void fAddLibrary::browse_button_Click()
     // A cancelled picker gives "", which empties the box: that is what the
     // user asked for by cancelling.
     library_path->setText(mBrowseFolders::browse_for_folder(
-        this, QStringLiteral("Locate your image or video library.")));
+        this, QStringLiteral("Locate your image or video library."),
+        mBrowseFolders::typedStart(library_path->text())));
 }
 
 bool fAddLibrary::refused(const QString& path, const QString& name)

@@ -2,10 +2,13 @@
 
 #include "platform/FileSystem.h"
 
+#include <gio/gunixmounts.h>
+
+#include <QFile>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 #include <algorithm>
-#include <map>
 #include <sys/statvfs.h>
 
 namespace platform {
@@ -53,44 +56,66 @@ bool isSystemArea(const QString& mountPoint)
     return false;
 }
 
-bool isRemovableArea(const QString& mountPoint)
+// The system's own read-only mounts: a read-only /usr or / image of an
+// immutable system, a read-only /boot. GIO keeps the list of such places.
+bool isSystemMount(const QString& mountPoint, const QByteArray& fsType)
 {
-    return isAtOrBelow(mountPoint, QLatin1String("/media")) ||
-           isAtOrBelow(mountPoint, QLatin1String("/run/media")) ||
-           isAtOrBelow(mountPoint, QLatin1String("/mnt"));
+    const QByteArray path = QFile::encodeName(mountPoint);
+    return g_unix_is_mount_path_system_internal(path.constData()) ||
+           g_unix_is_system_fs_type(fsType.constData());
+}
+
+QByteArray readSmallFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(64).trimmed() : QByteArray();
 }
 
 } // namespace
 
-std::optional<DriveType> classifyMount(const QString& mountPoint, const QByteArray& fsType,
-                                       bool readOnly)
+bool isRemovableDevice(const QString& device, const QString& sysBlock)
+{
+    if (!device.startsWith(QLatin1Char('/')))
+        return false;
+    const QFileInfo node(device);
+    const QString name = QFileInfo(node.exists() ? node.canonicalFilePath() : device).fileName();
+    if (name.isEmpty())
+        return false;
+    // A partition's folder sits inside its disk's folder; the flag is the disk's.
+    QString folder = QFileInfo(sysBlock + QLatin1Char('/') + name).canonicalFilePath();
+    if (folder.isEmpty())
+        return false;
+    if (QFileInfo::exists(folder + QStringLiteral("/partition")))
+        folder = QFileInfo(folder).path();
+    return readSmallFile(folder + QStringLiteral("/removable")) == "1";
+}
+
+std::optional<DriveType> classifyMount(const MountFacts& m)
 {
     // The root holds everything else, whatever it is built from (an overlay
     // in a container, a read-only image on an immutable system).
-    if (mountPoint == QLatin1String("/"))
+    if (m.mountPoint == QLatin1String("/"))
         return DriveType::Fixed;
-    if (fsType == "iso9660" || fsType == "udf")
+    if (m.fsType == "iso9660" || m.fsType == "udf")
         return DriveType::CdRom;
-    if (isPseudoFileSystem(fsType) || isSystemArea(mountPoint))
+    if (isPseudoFileSystem(m.fsType) || isSystemArea(m.mountPoint))
         return std::nullopt;
-    if (isNetworkFileSystem(fsType))
+    if (isNetworkFileSystem(m.fsType))
         return DriveType::Network;
-    if (isRemovableArea(mountPoint))
-        return DriveType::Removable;
-    if (readOnly)
+    if (m.readOnly && isSystemMount(m.mountPoint, m.fsType))
         return std::nullopt;
-    return DriveType::Fixed;
+    return m.removableDevice ? DriveType::Removable : DriveType::Fixed;
 }
 
 std::vector<Drive> listDrives()
 {
-    // Keyed by mount point: when mounts are stacked, the last one listed is
-    // the one that is visible there.
-    std::map<QString, Drive> byMount;
+    std::vector<Drive> drives;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const QString mountPoint = volume.rootPath();
+        const QByteArray device = volume.device();
         const std::optional<DriveType> type =
-            classifyMount(mountPoint, volume.fileSystemType(), volume.isReadOnly());
+            classifyMount({mountPoint, volume.fileSystemType(), volume.isReadOnly(),
+                           isRemovableDevice(QFile::decodeName(device))});
         // Containers bind-mount single files (/etc/hosts); only folders are drives.
         if (!type || !folderExists(mountPoint))
             continue;
@@ -101,23 +126,28 @@ std::vector<Drive> listDrives()
         d.type = *type;
         d.ready = volume.isValid() && volume.isReady();
         d.freeBytes = d.ready ? volume.bytesAvailable() : 0;
-        byMount[mountPoint] = d;
+        // A mount stacked on an earlier one hides it.
+        auto same = std::find_if(drives.begin(), drives.end(),
+                                 [&](const Drive& o) { return o.mountPoint == mountPoint; });
+        if (same != drives.end())
+            drives.erase(same);
+        drives.push_back(std::move(d));
     }
-    // The root file system is always a drive, also where the mount table does
-    // not show it (a chroot, some containers).
-    if (!byMount.count(QStringLiteral("/"))) {
-        Drive root;
-        root.mountPoint = root.key = QStringLiteral("/");
-        root.type = DriveType::Fixed;
+    // The root file system is always a drive, and the first, also where the
+    // mount table does not show it (a chroot, some containers).
+    auto root = std::find_if(drives.begin(), drives.end(),
+                             [](const Drive& d) { return d.mountPoint == QLatin1String("/"); });
+    if (root == drives.end()) {
+        Drive r;
+        r.mountPoint = r.key = QStringLiteral("/");
+        r.type = DriveType::Fixed;
         struct statvfs fs;
         if (::statvfs("/", &fs) == 0)
-            root.freeBytes = static_cast<qint64>(fs.f_bavail) * static_cast<qint64>(fs.f_frsize);
-        byMount[root.mountPoint] = root;
+            r.freeBytes = static_cast<qint64>(fs.f_bavail) * static_cast<qint64>(fs.f_frsize);
+        drives.insert(drives.begin(), std::move(r));
+    } else {
+        std::rotate(drives.begin(), root, root + 1);
     }
-    std::vector<Drive> drives;
-    drives.reserve(byMount.size());
-    for (auto& [mount, drive] : byMount)
-        drives.push_back(std::move(drive));
     return drives;
 }
 

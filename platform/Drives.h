@@ -22,13 +22,29 @@ struct Drive
     qint64 freeBytes = 0;
 };
 
-// Sorted by mount point, so "/" comes first.
+// In the order of the system's mount table, "/" first. Where mounts are
+// stacked on one folder, the last one (the one that is seen there) counts.
 std::vector<Drive> listDrives();
 
-// How a volume mounted at mountPoint shows under "My Computer", or nullopt for
-// one that is left out (pseudo file systems, system areas, read-only mounts
-// outside the removable-media folders).
-std::optional<DriveType> classifyMount(const QString& mountPoint, const QByteArray& fsType,
-                                       bool readOnly);
+// What the system tells about one mounted volume.
+struct MountFacts
+{
+    QString mountPoint;
+    QByteArray fsType;
+    bool readOnly = false;
+    bool removableDevice = false; // the block device has removable media
+};
+
+// How a volume shows under "My Computer", or nullopt for one that is left out:
+// pseudo file systems, the system's own areas, and read-only mounts of the
+// system itself. A read-only data volume is kept. Removable means a device
+// with removable media, wherever it is mounted.
+std::optional<DriveType> classifyMount(const MountFacts& mount);
+
+// Whether the block device (a path such as "/dev/sdb1", links followed) has
+// removable media, as the kernel's flag for its disk says. sysBlock is the
+// kernel's folder of block devices.
+bool isRemovableDevice(const QString& device,
+                       const QString& sysBlock = QStringLiteral("/sys/class/block"));
 
 } // namespace platform

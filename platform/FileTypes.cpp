@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMimeDatabase>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <array>
@@ -28,6 +29,15 @@ namespace {
 //    whole name; they are tried only on names that begin as one of them does.
 // A name that such a glob matches is asked in full. When the globs cannot be
 // read (Qt then uses a database of its own), every name is asked in full.
+//
+// The answer is kept per ending, not per tail: date-stamped names such as
+// "2001.03.000123 beach.jpg" each have a tail of their own, and a folder of
+// them would grow the cache by one entry a name. The ending that decides a
+// plain-ending match is the last dot segment, widened one segment at a time
+// while it is the end of some longer plain ending (".gz" of "*.tar.gz"). The
+// "*" globs that reach in front of the last segment ("*.so.[0-9]*") are tried
+// on every name. And the cache is emptied when it grows past a few thousand
+// endings all the same.
 class TypeCache
 {
 public:
@@ -40,16 +50,35 @@ public:
         const qsizetype dot = name.indexOf(QLatin1Char('.'));
         if (mayMatchWholeName(name, dot) && m_all.match(name).hasMatch())
             return ofMime(askInFull(name));
-        const QString tail = dot < 0 ? QString() : name.mid(dot);
-        auto it = m_byTail.constFind(tail);
-        if (it == m_byTail.constEnd()) {
-            const bool special = dot >= 0 && m_tailGlobs.match(QLatin1Char('x') + tail).hasMatch();
-            it = m_byTail.insert(tail, special ? nullptr : &ofMime(askInFull(name)));
+        if (dot >= 0 && m_reachingGlobs.match(name).hasMatch())
+            return ofMime(askInFull(name));
+        const QString ending = dot < 0 ? QString() : name.mid(endingStart(name, dot));
+        auto it = m_byEnding.constFind(ending);
+        if (it == m_byEnding.constEnd()) {
+            if (m_byEnding.size() >= kMaxEndings)
+                m_byEnding.clear();
+            const bool special =
+                dot >= 0 && m_tailGlobs.match(QLatin1Char('x') + ending).hasMatch();
+            it = m_byEnding.insert(ending, special ? nullptr : &ofMime(askInFull(name)));
         }
         return *it ? **it : ofMime(askInFull(name));
     }
 
+    qsizetype size() const { return m_byEnding.size(); }
+
 private:
+    static constexpr qsizetype kMaxEndings = 4096;
+
+    // Where the ending that decides the type starts: the last dot, moved
+    // further left while what it starts is the end of a longer plain ending.
+    qsizetype endingStart(const QString& name, qsizetype firstDot) const
+    {
+        qsizetype start = name.lastIndexOf(QLatin1Char('.'));
+        while (start > firstDot && m_innerEndings.contains(name.mid(start).toLower()))
+            start = name.lastIndexOf(QLatin1Char('.'), start - 1);
+        return start;
+    }
+
     QString askInFull(const QString& name)
     {
         return m_db.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name();
@@ -152,6 +181,14 @@ private:
         return true;
     }
 
+    // ".pkg.tar.xz" makes ".tar.xz" and ".xz" inner endings.
+    void noteInnerEndings(const QString& ending)
+    {
+        for (qsizetype dot = ending.indexOf(QLatin1Char('.'), 1); dot > 0;
+             dot = ending.indexOf(QLatin1Char('.'), dot + 1))
+            m_innerEndings.insert(ending.mid(dot));
+    }
+
     void noteClassMember(QChar c)
     {
         for (QChar v : {c.toLower(), c.toUpper()}) {
@@ -170,7 +207,7 @@ private:
         if (dirs.isEmpty())
             return false;
         static const QRegularExpression plainEnding(QStringLiteral("^\\*\\.[^*?\\[\\]]+$"));
-        QStringList all, tail;
+        QStringList all, tail, reaching;
         for (const QString& dir : dirs) {
             QFile globs(dir + QStringLiteral("/globs2"));
             if (!globs.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -181,8 +218,12 @@ private:
                     continue;
                 // weight:type:glob[:flags]
                 const QStringList f = line.split(QLatin1Char(':'));
-                if (f.size() < 3 || f[2].isEmpty() || plainEnding.match(f[2]).hasMatch())
+                if (f.size() < 3 || f[2].isEmpty())
                     continue;
+                if (plainEnding.match(f[2]).hasMatch()) {
+                    noteInnerEndings(f[2].mid(1).toLower());
+                    continue;
+                }
                 const QString re = QRegularExpression::wildcardToRegularExpression(f[2]);
                 all.append(re);
                 if (!noteStart(f[2])) {
@@ -191,7 +232,12 @@ private:
                     const QString rest = f[2].mid(1);
                     if (!rest.startsWith(QLatin1Char('.')) && rest.contains(QLatin1Char('.')))
                         m_anyFirst = true;
-                    tail.append(re);
+                    // One with a second dot or a second "*" may reach in
+                    // front of the last segment: tried on each name.
+                    if (rest.indexOf(QLatin1Char('.'), 1) > 0 || rest.contains(QLatin1Char('*')))
+                        reaching.append(re);
+                    else
+                        tail.append(re);
                 }
             }
         }
@@ -203,30 +249,45 @@ private:
             all.isEmpty() ? QStringLiteral("(?!)") : all.join(QLatin1Char('|')), options);
         m_tailGlobs = QRegularExpression(
             tail.isEmpty() ? QStringLiteral("(?!)") : tail.join(QLatin1Char('|')), options);
+        m_reachingGlobs = QRegularExpression(
+            reaching.isEmpty() ? QStringLiteral("(?!)") : reaching.join(QLatin1Char('|')), options);
         m_all.optimize();
         m_tailGlobs.optimize();
-        return m_all.isValid() && m_tailGlobs.isValid();
+        m_reachingGlobs.optimize();
+        return m_all.isValid() && m_tailGlobs.isValid() && m_reachingGlobs.isValid();
     }
 
     QMimeDatabase m_db;
-    QRegularExpression m_all;       // every glob that is not a plain ending
-    QRegularExpression m_tailGlobs; // those of them that start with "*"
+    QRegularExpression m_all;           // every glob that is not a plain ending
+    QRegularExpression m_tailGlobs;     // those of them that start with "*" and see one segment
+    QRegularExpression m_reachingGlobs; // those that start with "*" and may see more
+    QSet<QString> m_innerEndings;       // lower-cased ends of plain endings of two dots or more
     // By first character (ASCII): fixed beginnings of whole-name globs, and
     // whether a glob starting with a set ("[0-9]...") can start with it.
     std::array<QStringList, 128> m_prefixes;
     std::array<bool, 128> m_classFirst{};
     bool m_anyFirst = false; // some glob can start with anything
     bool m_usable = false;
-    QHash<QString, const FileType*> m_byTail;       // nullptr: ask each name in full
+    QHash<QString, const FileType*> m_byEnding;     // nullptr: ask each name in full
     std::unordered_map<QString, FileType> m_byMime; // nodes stay put: references live on
 };
+
+TypeCache& typeCache()
+{
+    static TypeCache cache;
+    return cache;
+}
 
 } // namespace
 
 const FileType& fileTypeForName(const QString& name)
 {
-    static TypeCache cache;
-    return cache.forName(name);
+    return typeCache().forName(name);
+}
+
+qsizetype fileTypeCacheSize()
+{
+    return typeCache().size();
 }
 
 QIcon fileTypeIcon(const FileType& type)

@@ -19,9 +19,12 @@ struct FileType
 };
 
 // The type a file of this bare name has. Fast enough to call once per entry
-// of a large folder: results are kept per name ending where that is exact.
-// The reference stays valid for the life of the program.
+// of a large folder: results are kept per name ending where that is exact,
+// in a cache of bounded size. The reference stays valid for the life of the
+// program.
 const FileType& fileTypeForName(const QString& name);
+// How many name endings the cache holds now.
+qsizetype fileTypeCacheSize();
 
 // The theme icon of the type, or a drawn page when the theme has none.
 QIcon fileTypeIcon(const FileType& type);

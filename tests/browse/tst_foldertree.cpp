@@ -1,7 +1,8 @@
 // The models need QtGui (icons, colours) but no widgets: run them under a
 // QGuiApplication to show that.
 #undef QT_WIDGETS_LIB
-#include "BrowseFixture.h"
+#include "support/AccessOverride.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/FolderTreeModel.h"
 #include "browse/WinColor.h"
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void siblingOrder();
     void binNode();
     void expandedStateAcrossRefreshAndBuild();
+    void missingFolder_data();
     void missingFolder();
     void explorerDrives_data();
     void explorerDrives();
@@ -206,20 +208,40 @@ void TestFolderTree::expandedStateAcrossRefreshAndBuild()
     QVERIFY(f.prompt.seen.isEmpty());
 }
 
+void TestFolderTree::missingFolder_data()
+{
+    QTest::addColumn<bool>("removed"); // else its folder is locked (mode 600)
+    QTest::addColumn<QString>("text"); // %1 the folder
+    QTest::newRow("gone") << true << u"An expected folder (%1)is missing. Refresh the screen. "_s;
+    QTest::newRow("in a folder that cannot be entered")
+        << false << u"The folder \"%1\" cannot be read: you do not have permission to open it."_s;
+}
+
+// Refreshing a node whose folder cannot be reached: called missing only
+// when it is gone.
 void TestFolderTree::missingFolder()
 {
+    QFETCH(bool, removed);
+    QFETCH(QString, text);
+    WithoutAccessOverride obeyPermissions;
+    if (!obeyPermissions.active())
+        QSKIP("cannot make this process obey file permissions");
     BrowseFixture f;
-    const QString gone = f.library(u"L"_s, u"lib"_s) + u"/gone"_s;
+    const QString lib = f.library(u"L"_s, u"lib"_s);
+    const QString gone = lib + u"/gone"_s;
     f.world.folder(u"lib/gone/inner"_s);
     FolderTreeModel tree(true, f.base);
     build_library_tree(f.ctx, tree);
-    QVERIFY(QDir(gone).removeRecursively());
+    if (removed)
+        QVERIFY(QDir(gone).removeRecursively());
+    else
+        QVERIFY(::chmod(QFile::encodeName(lib).constData(), 0600) == 0);
 
     f.prompt.acceptMessages(1);
     refresh_folder_node(f.ctx, tree, gone, kLibraryDepth);
+    ::chmod(QFile::encodeName(lib).constData(), 0755);
     QCOMPARE(f.prompt.seen.size(), 1);
-    QCOMPARE(f.prompt.lastText(),
-             "An expected folder (" + gone + ")is missing. Refresh the screen. ");
+    QCOMPARE(f.prompt.lastText(), text.arg(gone));
     QCOMPARE(f.prompt.lastTitle(), u"Cloakwell"_s);
     QVERIFY(tree.nodeByKey(gone)->children.empty());
     QVERIFY(!tree.nodeByKey(gone + u"/inner"_s));

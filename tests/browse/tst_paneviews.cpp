@@ -1,4 +1,4 @@
-#include "BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/UiPaneViews.h"
 #include "browse/mFileInfo.h"
@@ -18,6 +18,8 @@ class TestPaneViews : public QObject
 private Q_SLOTS:
     void treeFollowsAndLeads();
     void listColumnsAndSelection();
+    void treeKeepsItsNode_data();
+    void treeKeepsItsNode();
 };
 
 void TestPaneViews::treeFollowsAndLeads()
@@ -84,6 +86,57 @@ void TestPaneViews::listColumnsAndSelection()
     // Re-listing keeps it, and the view shows it.
     QCOMPARE(mFileInfo::list_folder(f.ctx, pane), mFileInfo::ListingResult::Listed);
     QVERIFY(view.selectionModel()->isRowSelected(2, {}));
+}
+
+void TestPaneViews::treeKeepsItsNode_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::newRow("click on empty space") << "empty";
+    QTest::newRow("double-click on empty space") << "empty twice";
+    QTest::newRow("Ctrl and a click on the selected node") << "ctrl";
+    QTest::newRow("Ctrl+Space on the selected node") << "ctrl space";
+}
+
+// Once a tree has a selected node, what the user does in it never leaves it
+// without one: the list still shows that node's folder, the commands act on
+// it and closing the window saves it as the last path.
+void TestPaneViews::treeKeepsItsNode()
+{
+    QFETCH(QString, gesture);
+    BrowseFixture f;
+    const QString desk = f.world.folder(u"Desk"_s);
+    f.world.folder(u"Desk/a"_s);
+    FolderTreeModel tree(false, f.base);
+    QTreeView view;
+    view.resize(300, 400);
+    showTree(&view, tree, f.ctx);
+    mGetFolders::initialize_TreeView(f.ctx, tree, desk, QString(), {});
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.expand(tree.indexOf(tree.firstRoot()));
+    const QModelIndex node = tree.indexOf(tree.nodeByKey(desk));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(node).center());
+    QCOMPARE(tree.selectedKey(), desk);
+
+    const QPoint empty(view.viewport()->width() / 2, view.viewport()->height() - 5);
+    QVERIFY(!view.indexAt(empty).isValid());
+    if (gesture == "empty"_L1) {
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, empty);
+    } else if (gesture == "empty twice"_L1) {
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, empty);
+    } else if (gesture == "ctrl"_L1) {
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          view.visualRect(node).center());
+    } else {
+        view.setFocus();
+        QTest::keyClick(&view, Qt::Key_Space, Qt::ControlModifier);
+    }
+    QCOMPARE(tree.selectedKey(), desk);
+    QVERIFY(view.selectionModel()->isSelected(node));
+
+    // Letting go on purpose still works.
+    tree.selectNode(nullptr);
+    QCOMPARE(tree.selectedKey(), QString());
 }
 
 QTEST_MAIN(TestPaneViews)

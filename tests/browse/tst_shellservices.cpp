@@ -1,12 +1,15 @@
 #include "browse/UiBrowseFolders.h"
 #include "browse/mBrowseFolders.h"
+#include "browse/mFileInfo.h"
 #include "browse/mMisc.h"
 #include "browse/mSpecialFolders.h"
 #include "platform/Drives.h"
 #include "support/TestWorld.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QLocale>
 #include <QTest>
 #include <QTimer>
 
@@ -81,35 +84,54 @@ private Q_SLOTS:
     void freeSpace();
     void classifyMount_data();
     void classifyMount();
+    void removableDevice_data();
+    void removableDevice();
     void drivesIncludeRoot();
 };
 
 void TestShellServices::formatSize_data()
 {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<double>("size");
     QTest::addColumn<bool>("bare");
     QTest::addColumn<QString>("text");
-    QTest::newRow("512") << 512.0 << false << "512 bytes";
-    QTest::newRow("999") << 999.0 << false << "999 bytes";
-    QTest::newRow("1000 bare") << 1000.0 << true << "1.0 KB";
-    QTest::newRow("1000") << 1000.0 << false << "1.0 KB (1,000 bytes)";
-    QTest::newRow("1536") << 1536.0 << false << "1.5 KB (1,536 bytes)";
+    const QString c = u"C"_s;
+    QTest::newRow("512") << c << 512.0 << false << "512 bytes";
+    QTest::newRow("999") << c << 999.0 << false << "999 bytes";
+    QTest::newRow("1000 bare") << c << 1000.0 << true << "1.0 KB";
+    QTest::newRow("1000") << c << 1000.0 << false << "1.0 KB (1,000 bytes)";
+    QTest::newRow("1536") << c << 1536.0 << false << "1.5 KB (1,536 bytes)";
     // 3.25 and 2.75 KB: halves go to the even neighbour.
-    QTest::newRow("half down") << 3328.0 << false << "3.2 KB (3,328 bytes)";
-    QTest::newRow("half up") << 2816.0 << true << "2.8 KB";
-    QTest::newRow("999.5 KB rounds to 1000") << 1023488.0 << true << "1.0 MB";
-    QTest::newRow("1,023,999") << 1023999.0 << false << "1.0 MB (1,023,999 bytes)";
-    QTest::newRow("999.5 MB") << 1048051712.0 << false << "1.0 GB (1,048,051,712 bytes)";
-    QTest::newRow("5 GB bare") << 5368709120.0 << true << "5.0 GB";
-    QTest::newRow("1 TB") << 1099511627776.0 << true << "1024.0 GB";
+    QTest::newRow("half down") << c << 3328.0 << false << "3.2 KB (3,328 bytes)";
+    QTest::newRow("half up") << c << 2816.0 << true << "2.8 KB";
+    QTest::newRow("999.5 KB rounds to 1000") << c << 1023488.0 << true << "1.0 MB";
+    QTest::newRow("1,023,999") << c << 1023999.0 << false << "1.0 MB (1,023,999 bytes)";
+    QTest::newRow("999.5 MB") << c << 1048051712.0 << false << "1.0 GB (1,048,051,712 bytes)";
+    QTest::newRow("5 GB bare") << c << 5368709120.0 << true << "5.0 GB";
+    QTest::newRow("1 TB") << c << 1099511627776.0 << true << "1024.0 GB";
+    // The locale's separators, as in the Size column.
+    const QString de = u"de_DE"_s;
+    QTest::newRow("German 1536") << de << 1536.0 << false << "1,5 KB (1.536 bytes)";
+    QTest::newRow("German 1,023,999") << de << 1023999.0 << false << "1,0 MB (1.023.999 bytes)";
+    QTest::newRow("German 1 TB") << de << 1099511627776.0 << true << "1024,0 GB";
+    QTest::newRow("German 999") << de << 999.0 << false << "999 bytes";
 }
 
 void TestShellServices::formatSize()
 {
+    QFETCH(QString, locale);
     QFETCH(double, size);
     QFETCH(bool, bare);
     QFETCH(QString, text);
-    QCOMPARE(mMisc::format_size(size, bare), text);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const QString got = mMisc::format_size(size, bare);
+    // The byte count is grouped exactly as the Size column groups kilobytes.
+    const QString column = mFileInfo::format_list_size(quint64(size) * 1024);
+    QLocale::setDefault(before);
+    QCOMPARE(got, text);
+    if (!bare && size >= 1000)
+        QVERIFY2(got.contains(u" ("_s + column.chopped(3) + u" bytes)"_s), qPrintable(column));
 }
 
 void TestShellServices::validName_data()
@@ -207,6 +229,15 @@ void TestShellServices::browseStartFolder_data()
     QTest::newRow("path") << u"pics"_s << u"pics"_s << true;
     QTest::newRow("path, cancelled") << u"pics"_s << u"pics"_s << false;
     QTest::newRow("my documents") << u"#5"_s << u"home/Documents"_s << true;
+    // Never the program's working folder.
+    QTest::newRow("none") << u""_s << u"home"_s << true;
+    QTest::newRow("path typed before its folders exist")
+        << u"pics/2024/june"_s << u"pics"_s << true;
+    QTest::newRow("special folder this user lacks") << u"#39"_s << u"home"_s << false;
+    // What the New Library dialog passes: the text typed in its path box.
+    QTest::newRow("typed path") << u"typed:pics"_s << u"pics"_s << true;
+    QTest::newRow("typed digits are no special folder") << u"typed:5"_s << u"home"_s << false;
+    QTest::newRow("typed nothing") << u"typed:"_s << u"home"_s << false;
 }
 
 void TestShellServices::browseStartFolder()
@@ -219,14 +250,26 @@ void TestShellServices::browseStartFolder()
     world.folder(u"home/Documents"_s);
     world.folder(u"home/Desktop"_s);
     world.folder(u"pics"_s);
-    const QVariant startValue =
-        start.startsWith('#') ? QVariant(start.mid(1).toInt()) : QVariant(world.path(start));
+    QVariant startValue;
+    if (start.startsWith(u"typed:"_s)) {
+        const QString typed = start.mid(6);
+        const bool path = !typed.isEmpty() && !typed[0].isDigit();
+        startValue = mBrowseFolders::typedStart(path ? world.path(typed) : typed);
+    } else if (start.startsWith('#')) {
+        startValue = start.mid(1).toInt();
+    } else if (!start.isEmpty()) {
+        startValue = world.path(start);
+    }
+    // The working folder is one the picker must not fall back to.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(world.folder(u"elsewhere"_s));
 
     QString openedAt;
     whenPickerOpens(&openedAt, [choose](QDialog* d) { choose ? d->accept() : d->reject(); });
     mBrowseFolders::BrowseError error;
     const QString chosen =
         mBrowseFolders::browse_for_folder(nullptr, u"Pick"_s, startValue, &error);
+    QDir::setCurrent(cwd);
 
     QCOMPARE(openedAt, world.path(opensAt));
     QCOMPARE(chosen, choose ? world.path(opensAt) : QString());
@@ -270,24 +313,32 @@ void TestShellServices::classifyMount_data()
     QTest::addColumn<QString>("mountPoint");
     QTest::addColumn<QByteArray>("type");
     QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("removableDevice");
     QTest::addColumn<bool>("shown");
     QTest::addColumn<T>("drive");
-    auto row = [](const char* name, const char* at, const char* type, bool readOnly, bool shown,
-                  T drive = T::Fixed) {
-        QTest::newRow(name) << QString::fromLatin1(at) << QByteArray(type) << readOnly << shown
-                            << drive;
+    auto row = [](const char* name, const char* at, const char* type, bool readOnly, bool removable,
+                  bool shown, T drive = T::Fixed) {
+        QTest::newRow(name) << QString::fromLatin1(at) << QByteArray(type) << readOnly << removable
+                            << shown << drive;
     };
-    row("root overlay", "/", "overlay", false, true);
-    row("home", "/home", "ext4", false, true);
-    row("name begins with media", "/mediadata", "xfs", false, true);
-    row("stick", "/media/ann/STICK", "vfat", false, true, T::Removable);
-    row("read-only stick", "/run/media/ann/OLD", "exfat", true, true, T::Removable);
-    row("disc", "/media/ann/PHOTOS", "iso9660", true, true, T::CdRom);
-    row("share", "/srv/share", "nfs4", false, true, T::Network);
-    row("proc", "/proc", "proc", false, false);
-    row("runtime dir", "/run/user/1000", "tmpfs", false, false);
-    row("efi", "/boot/efi", "vfat", false, false);
-    row("read-only system", "/usr", "ext4", true, false);
+    row("root overlay", "/", "overlay", false, false, true);
+    row("read-only root", "/", "ext4", true, false, true);
+    row("home", "/home", "ext4", false, false, true);
+    row("name begins with media", "/mediadata", "xfs", false, false, true);
+    row("stick", "/media/ann/STICK", "vfat", false, true, true, T::Removable);
+    row("read-only stick", "/run/media/ann/OLD", "exfat", true, true, true, T::Removable);
+    row("stick mounted elsewhere", "/srv/stick", "vfat", false, true, true, T::Removable);
+    row("disk under /mnt", "/mnt/photos", "ext4", false, false, true);
+    row("disk under /media", "/media/ann/Backup", "ntfs3", false, false, true);
+    row("read-only data disk", "/data", "ext4", true, false, true);
+    row("read-only data disk under /mnt", "/mnt/archive", "xfs", true, false, true);
+    row("disc", "/media/ann/PHOTOS", "iso9660", true, true, true, T::CdRom);
+    row("share", "/srv/share", "nfs4", false, false, true, T::Network);
+    row("proc", "/proc", "proc", false, false, false);
+    row("runtime dir", "/run/user/1000", "tmpfs", false, false, false);
+    row("efi", "/boot/efi", "vfat", false, false, false);
+    row("read-only system", "/usr", "ext4", true, false, false);
+    row("read-only /var", "/var", "ext4", true, false, false);
 }
 
 void TestShellServices::classifyMount()
@@ -295,13 +346,47 @@ void TestShellServices::classifyMount()
     QFETCH(QString, mountPoint);
     QFETCH(QByteArray, type);
     QFETCH(bool, readOnly);
+    QFETCH(bool, removableDevice);
     QFETCH(bool, shown);
     QFETCH(platform::DriveType, drive);
     const std::optional<platform::DriveType> got =
-        platform::classifyMount(mountPoint, type, readOnly);
+        platform::classifyMount({mountPoint, type, readOnly, removableDevice});
     QCOMPARE(got.has_value(), shown);
     if (shown)
         QCOMPARE(*got, drive);
+}
+
+void TestShellServices::removableDevice_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("removable");
+    QTest::newRow("partition of a stick") << "/dev/sdb1" << true;
+    QTest::newRow("whole stick") << "/dev/sdb" << true;
+    QTest::newRow("partition of a fixed disk") << "/dev/sda2" << false;
+    QTest::newRow("unknown device") << "/dev/nvme9n1p1" << false;
+    QTest::newRow("not a device") << "tmpfs" << false;
+}
+
+// The kernel's flag is read from the disk, also for one of its partitions.
+void TestShellServices::removableDevice()
+{
+    QFETCH(QString, device);
+    QFETCH(bool, removable);
+    TestWorld world;
+    for (const char* disk : {"sda", "sdb"}) {
+        const QString at = u"sys/devices/usb/block/"_s + QLatin1String(disk);
+        world.file(at + u"/removable"_s, disk == QByteArray("sdb") ? "1\n" : "0\n");
+        world.file(at + u"/"_s + QLatin1String(disk) + u"1/partition"_s, "1\n");
+        world.file(at + u"/"_s + QLatin1String(disk) + u"2/partition"_s, "2\n");
+    }
+    world.folder(u"sys/class/block"_s);
+    for (const char* name : {"sda", "sda1", "sda2", "sdb", "sdb1", "sdb2"}) {
+        const QString disk = QString::fromLatin1(name).left(3);
+        const QString target = world.path(u"sys/devices/usb/block/"_s + disk +
+                                          (qstrlen(name) > 3 ? u"/"_s + QLatin1String(name) : ""));
+        QVERIFY(QFile::link(target, world.path(u"sys/class/block/"_s + QLatin1String(name))));
+    }
+    QCOMPARE(platform::isRemovableDevice(device, world.path(u"sys/class/block"_s)), removable);
 }
 
 void TestShellServices::drivesIncludeRoot()

@@ -3,7 +3,7 @@
 // The world of the Hide and Unhide tests: two Libraries and the bin, the
 // Libraries pane's models, and the window-side steps counted. The commands
 // run headless, under a QGuiApplication so that the hourglass can be watched.
-#include "browse/BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/mFileInfo.h"
 #include "engine/mHide.h"

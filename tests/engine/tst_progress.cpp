@@ -1,4 +1,4 @@
-#include "browse/BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "engine/fProgress.h"
 #include "engine/mHide.h"

@@ -1,5 +1,5 @@
 // The about box as splash and from the Help menu, and the shortcut list.
-#include "mainwindow/MainWorld.h"
+#include "support/MainWorld.h"
 
 #include "mainwindow/fAbout.h"
 #include "mainwindow/fHotKeys.h"

@@ -1,5 +1,5 @@
 // Opening, closing, maximising and tiling the two browser windows.
-#include "mainwindow/MainWorld.h"
+#include "support/MainWorld.h"
 
 #include "mainwindow/Arrangement.h"
 #include "panes/fExplorer.h"

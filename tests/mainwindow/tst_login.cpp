@@ -1,5 +1,5 @@
 // The way in: first password, login, and changing the password.
-#include "mainwindow/MainWorld.h"
+#include "support/MainWorld.h"
 
 #include "engine/mEncrypt.h"
 #include "settings/fLogin.h"

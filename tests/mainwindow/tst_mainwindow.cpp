@@ -1,5 +1,5 @@
 // The main window: start-up, menus and toolbar, the idle count and the shutdown.
-#include "mainwindow/MainWorld.h"
+#include "support/MainWorld.h"
 
 #include "engine/mEncrypt.h"
 #include "libraries/fAddLibrary.h"

@@ -3,7 +3,7 @@
 // Driving the browser windows the way a user does: clicking nodes and items
 // at the places the views show them, pressing keys, dragging bars.
 
-#include "mainwindow/MainWorld.h"
+#include "support/MainWorld.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
 

@@ -2,16 +2,21 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 
 // A private world for one test: a temporary folder to hold files, folders, a
-// settings file and a program folder. Nothing outside it is touched.
+// settings file and a program folder. Nothing outside it is touched, and
+// nothing of it is left behind: not a folder a test made unreadable, nor a
+// name that is not valid text.
 class TestWorld
 {
 public:
     TestWorld();
-    bool isValid() const { return m_dir.isValid(); }
-    QString root() const { return m_dir.path(); }
+    ~TestWorld();
+    TestWorld(const TestWorld&) = delete;
+    TestWorld& operator=(const TestWorld&) = delete;
+
+    bool isValid() const { return !m_root.isEmpty(); }
+    QString root() const { return m_root; }
     QString path(const QString& relative) const;
     QString settingsFile() const { return path(QStringLiteral("Cloakwell.ini")); }
 
@@ -24,6 +29,11 @@ public:
     static QByteArray readAll(const QString& path);
     static QByteArray pattern(qint64 n, quint32 seed = 1);
 
+    // Removes a folder and everything below it, whatever the names and modes
+    // inside; never follows a symbolic link out of it. False when something
+    // stayed.
+    static bool removeTree(const QByteArray& path);
+
 private:
-    QTemporaryDir m_dir;
+    QString m_root;
 };
