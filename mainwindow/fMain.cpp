@@ -2,6 +2,7 @@
 // itself, the idle count and the shutdown.
 #include "mainwindow/fMain.h"
 
+#include "engine/mEncryptRecords.h"
 #include "libraries/mLibraries.h"
 #include "mainwindow/Arrangement.h"
 #include "mainwindow/UiIcons.h"
@@ -94,6 +95,8 @@ void fMain::MDIForm_Load()
 {
     // A "KZ Temp" left by a crash still holds plain copies of hidden files.
     platform::removeFolderTree(platform::tempFolderPath());
+    // Hiding or unhiding cut short by a crash is finished before anything else.
+    mEncrypt::recover_and_report(m_state.folders().recordFolder, m_state.prompt());
 
     m_state.store().save_setting(QLatin1String(settings::kSectionTop), QStringLiteral("version"),
                                  mainwindow::versionText());
