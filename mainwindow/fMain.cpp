@@ -94,7 +94,7 @@ void fMain::run_command(Command command)
 void fMain::MDIForm_Load()
 {
     // A "KZ Temp" left by a crash still holds plain copies of hidden files.
-    platform::removeFolderTree(platform::tempFolderPath());
+    platform::removeTempFolders();
     // Hiding or unhiding cut short by a crash is finished before anything else.
     mEncrypt::recover_and_report(m_state.folders().recordFolder, m_state.prompt());
 
@@ -255,7 +255,7 @@ void fMain::closeEvent(QCloseEvent* event)
         }
     }
 
-    if (!platform::removeFolderTree(platform::tempFolderPath())) {
+    if (!platform::removeTempFolders()) {
         m_state.prompt().message(
             mainwindow::productName() +
                 QStringLiteral(" could not delete the temporary folder. Some files may still be "

@@ -22,13 +22,13 @@ namespace platform {
 namespace faults {
 namespace {
 Plan g_plan;
-int g_opens = 0, g_reads = 0, g_writes = 0, g_renames = 0;
+int g_opens = 0, g_reads = 0, g_writes = 0, g_renames = 0, g_flushes = 0;
 } // namespace
 
 void arm(const Plan& plan)
 {
     g_plan = plan;
-    g_opens = g_reads = g_writes = g_renames = 0;
+    g_opens = g_reads = g_writes = g_renames = g_flushes = 0;
 }
 
 void disarm()
@@ -42,14 +42,45 @@ static bool hit(int& counter, int target)
     return target > 0 && counter == target;
 }
 
-bool crashPoint()
+bool injected(Step step)
 {
-    static const long target = [] {
+    switch (step) {
+    case Step::Open:
+        return hit(g_opens, g_plan.failOpen);
+    case Step::Read:
+        return hit(g_reads, g_plan.failRead);
+    case Step::Write:
+        return hit(g_writes, g_plan.failWrite);
+    case Step::Rename:
+        return hit(g_renames, g_plan.failRename);
+    case Step::Flush:
+        return hit(g_flushes, g_plan.failFlush);
+    }
+    return false;
+}
+
+namespace {
+long g_crashCount = 0;
+long& crashTarget()
+{
+    static long target = [] {
         const char* v = ::getenv("CLOAKWELL_KILL_AT_STEP");
         return v && *v ? std::strtol(v, nullptr, 10) : 0L;
     }();
-    static long count = 0;
-    return target > 0 && ++count == target;
+    return target;
+}
+} // namespace
+
+bool crashPoint()
+{
+    const long target = crashTarget();
+    return target > 0 && ++g_crashCount == target;
+}
+
+void armCrash(long step)
+{
+    crashTarget() = step;
+    g_crashCount = 0;
 }
 
 void crashNow()
@@ -139,6 +170,12 @@ bool fileExists(const QString& path)
 {
     struct stat st;
     return !path.isEmpty() && statPath(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool isRegularFile(const QString& path)
+{
+    struct stat st;
+    return !path.isEmpty() && statPath(path, st) && S_ISREG(st.st_mode);
 }
 
 bool isSymLink(const QString& path)
@@ -448,6 +485,10 @@ std::optional<qint64> BinaryFile::size() const
 
 bool BinaryFile::syncData()
 {
+    if (faults::injected(faults::Step::Flush)) {
+        m_error = EIO;
+        return false;
+    }
     if (m_fd >= 0 && ::fdatasync(m_fd) == 0)
         return true;
     m_error = errno;

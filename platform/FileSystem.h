@@ -34,6 +34,8 @@ bool pathExists(const QString& path); // anything (a dangling link counts)
 bool folderExists(const QString& path);
 bool fileExists(const QString& path); // a non-folder: regular file, device, ...
 bool isSymLink(const QString& path);
+// A regular file (after following links): not a folder, pipe, socket or device.
+bool isRegularFile(const QString& path);
 
 // What one lstat (and, for a link, one stat) tells about a path.
 struct PathInfo
@@ -196,9 +198,15 @@ struct Plan
     // The kernel refuses every write lease, as for another user's file or on
     // a file system without leases.
     bool noLeases = false;
+    int failFlush = 0; // the n-th flush to the device fails
 };
 void arm(const Plan& plan);
 void disarm();
+
+// For file code outside this layer's own calls: counts one step of the kind
+// and tells whether the armed plan makes it fail.
+enum class Step { Open, Read, Write, Rename, Flush };
+bool injected(Step step);
 
 // Test hook for crash safety: counts the steps of the operations that change
 // files; when the count reaches the number in the environment variable
@@ -206,6 +214,9 @@ void disarm();
 // SIGKILL (after writing part of a chunk, where that is the step). Always
 // false when the variable is unset.
 bool crashPoint();
+// Sets the step count to reach from now on (0: never), as the variable does;
+// for a test's forked child.
+void armCrash(long step);
 // Ends the process at once, as a kill -9 would.
 [[noreturn]] void crashNow();
 } // namespace faults

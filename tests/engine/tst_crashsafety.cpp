@@ -1,9 +1,9 @@
 // Killing the program at any moment of hiding or unhiding leaves every file
 // recoverable, and recovery makes each name and its bytes agree again.
 //
-// The test program doubles as the victim: started with CW_CHILD set, it hides
-// or unhides files and nothing else, and CLOAKWELL_KILL_AT_STEP makes it kill
-// itself at that step.
+// The victims are forked children that hide or unhide and nothing else; the
+// crash hook (the CLOAKWELL_KILL_AT_STEP step count) makes them kill
+// themselves at a chosen step.
 #include "engine/mEncrypt.h"
 #include "engine/mEncryptRecords.h"
 #include "platform/FileSystem.h"
@@ -11,14 +11,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -108,24 +109,33 @@ class TestCrashSafety : public QObject
 {
     Q_OBJECT
 private:
-    QProcess* victim(const QString& kind, bool hiding, const QString& path, int level,
-                     const QString& records, int killAt)
+    // A child process that hides or unhides and nothing else; with killAt it
+    // kills itself at that step. Forked, not started anew, so each costs
+    // little even under the sanitizers.
+    pid_t victim(const QString& kind, bool hiding, const QString& path, int level,
+                 const QString& records, int killAt)
     {
-        auto* p = new QProcess(this);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("CW_CHILD"), kind);
-        env.insert(QStringLiteral("CW_OP"),
-                   hiding ? QStringLiteral("hide") : QStringLiteral("unhide"));
-        env.insert(QStringLiteral("CW_PATH"), path);
-        env.insert(QStringLiteral("CW_LEVEL"), QString::number(level));
-        env.insert(QStringLiteral("CW_RECORDS"), records);
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-        if (killAt > 0)
-            env.insert(QStringLiteral("CLOAKWELL_KILL_AT_STEP"), QString::number(killAt));
-        p->setProcessEnvironment(env);
-        p->setProgram(QCoreApplication::applicationFilePath());
-        p->start();
-        return p;
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        if (pid != 0)
+            return pid;
+        qputenv("CW_CHILD", kind.toUtf8());
+        qputenv("CW_OP", hiding ? "hide" : "unhide");
+        qputenv("CW_PATH", QFile::encodeName(path));
+        qputenv("CW_LEVEL", QByteArray::number(level));
+        qputenv("CW_RECORDS", QFile::encodeName(records));
+        platform::faults::armCrash(killAt);
+        ::_exit(childMain());
+    }
+    // Waits for the child: true when it was killed, false when it exited (rc).
+    static bool killedBy(pid_t pid, int* rc = nullptr)
+    {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (rc)
+            *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return WIFSIGNALED(status);
     }
 
 private Q_SLOTS:
@@ -174,12 +184,11 @@ void TestCrashSafety::killAtEveryStep()
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(hidden);
         }
-        QScopedPointer<QProcess> p(victim(QStringLiteral("one"), hiding,
-                                          hiding ? plainPath : lib + '/' + hiddenName, level,
-                                          records, step));
-        QVERIFY(p->waitForFinished(30000));
-        if (p->exitStatus() == QProcess::NormalExit) {
-            QCOMPARE(p->exitCode(), 0);
+        int rc = 0;
+        if (!killedBy(victim(QStringLiteral("one"), hiding,
+                             hiding ? plainPath : lib + '/' + hiddenName, level, records, step),
+                      &rc)) {
+            QCOMPARE(rc, 0);
             QVERIFY(recordsIn(records).isEmpty());
             QCOMPARE(checkFolder(lib, {{QStringLiteral("photo.jpg"), original}}), QString());
             break;
@@ -251,9 +260,7 @@ void TestCrashSafety::newNameTakenRollsBack()
     const QByteArray original = TestWorld::pattern(100000, 6);
     const QString file = w.file(QStringLiteral("lib/a.jpg"), original);
     const QString records = w.path(QStringLiteral("records"));
-    QScopedPointer<QProcess> p(victim(QStringLiteral("one"), true, file, 3, records, 6));
-    QVERIFY(p->waitForFinished(30000));
-    QCOMPARE(p->exitStatus(), QProcess::CrashExit);
+    QVERIFY(killedBy(victim(QStringLiteral("one"), true, file, 3, records, 6)));
     QCOMPARE(recordsIn(records).size(), 1);
     const QString taken = w.file(QStringLiteral("lib/z-qkt.kz3"), "someone else's");
     const RecoveryResult r = recover_interrupted(records);
@@ -312,12 +319,10 @@ void TestCrashSafety::randomKillsDuringBulk()
     int kills = 0, rounds = 0;
     bool hiding = true;
     while (clock.elapsed() < 4000 || rounds < 4) {
-        QScopedPointer<QProcess> p(victim(QStringLiteral("bulk"), hiding, lib, 3, records, 0));
-        QVERIFY(p->waitForStarted());
-        QThread::usleep(rng.bounded(1000, 120000));
-        p->kill();
-        QVERIFY(p->waitForFinished(30000));
-        kills += p->exitStatus() == QProcess::CrashExit;
+        const pid_t pid = victim(QStringLiteral("bulk"), hiding, lib, 3, records, 0);
+        QThread::usleep(rng.bounded(1000, 60000));
+        ::kill(pid, SIGKILL);
+        kills += killedBy(pid);
         const RecoveryResult r = recover_interrupted(records);
         QCOMPARE(r.failed, 0);
         QVERIFY(recordsIn(records).isEmpty());
@@ -397,12 +402,6 @@ void TestCrashSafety::replacedWhileHiding()
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsSet("CW_CHILD")) {
-        QCoreApplication app(argc, argv);
-        const int rc = childMain();
-        std::fflush(nullptr);
-        ::_exit(rc);
-    }
     QCoreApplication app(argc, argv);
     TestCrashSafety t;
     return QTest::qExec(&t, argc, argv);
