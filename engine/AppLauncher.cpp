@@ -1,4 +1,5 @@
 // GIO before Qt: its headers use names that Qt's macros would otherwise take.
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
 #include "engine/AppLauncher.h"
@@ -195,6 +196,25 @@ QList<AppInfo> GioAppLauncher::allApps()
         return byName.compare(a.name, b.name) < 0;
     });
     return apps;
+}
+
+bool GioAppLauncher::startApp(const AppInfo& app, const QString& argument)
+{
+    if (app.id.isEmpty())
+        return AppLauncher::startApp(app, argument);
+    GAppInfoPtr info(G_APP_INFO(g_desktop_app_info_new(app.id.toUtf8().constData())));
+    if (!info)
+        return false;
+    GFile* file = argument.contains(QStringLiteral("://"))
+                      ? g_file_new_for_uri(argument.toUtf8().constData())
+                      : g_file_new_for_path(QFile::encodeName(argument).constData());
+    GList* files = g_list_append(nullptr, file);
+    GError* error = nullptr;
+    const bool ok = g_app_info_launch(info.get(), files, nullptr, &error) != FALSE;
+    if (error)
+        g_error_free(error);
+    g_list_free_full(files, g_object_unref);
+    return ok;
 }
 
 bool GioAppLauncher::spawn(const QStringList& argv)

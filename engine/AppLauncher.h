@@ -54,7 +54,10 @@ public:
     // detached from this program. True when the program was started.
     virtual bool spawn(const QStringList& argv) = 0;
 
-    bool startApp(const AppInfo& app, const QString& argument);
+    // Starts the application on the file. Here from the argument vector of
+    // appArguments(); the desktop's launcher lets the desktop do it.
+    virtual bool startApp(const AppInfo& app, const QString& argument);
+    // A command typed by the user: always an argument vector.
     bool startCommand(const QString& commandLine, const QString& file);
 };
 
@@ -66,6 +69,10 @@ public:
     QList<AppInfo> appsFor(const QString& fileName) override;
     QList<AppInfo> allApps() override;
     bool spawn(const QStringList& argv) override;
+    // Through GIO's own launching (g_app_info_launch): it expands the desktop
+    // entry's field codes as the desktop-entry rules say, quoting the file
+    // wherever it lands, and starts Terminal=true programs in a terminal.
+    bool startApp(const AppInfo& app, const QString& argument) override;
 };
 
 } // namespace mOpenFiles

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/OperationReport.h"
 #include "platform/Prompt.h"
 #include "settings/Preferences.h"
 
 #include <QString>
+#include <QStringList>
 
 // The hidden-name format and the single-item operations built on it.
 //
@@ -40,14 +42,30 @@ struct Context
 {
     const settings::Preferences& prefs;
     platform::PromptService& prompt;
+    // Where the records of changes in progress go; "" for this copy's own
+    // record folder (default_record_folder()).
+    QString recordFolder = {};
+    // During a bulk command: failures the design leaves without a message of
+    // their own (no space, permission denied, ...) are collected here and told
+    // once at the end. nullptr: each is told at once, under the operation's title.
+    engine::OperationReport* report = nullptr;
+    // During a bulk command: files hidden by name only (level 1) because
+    // nobody can tell whether another program has them open.
+    QStringList* nameOnly = nullptr;
 };
 
 inline constexpr qint64 kChunkSize = 32767;
 inline constexpr qint64 kLevel3Region = 8 * kChunkSize; // 262,136 bytes
 
-// Each returns the item's new bare name, or "" after a refusal that it has
-// already reported (or a silent failure). On "" the item keeps its old name and
-// exactly its old bytes.
+// Each returns the item's new bare name, or "" after a refusal or failure that
+// it has reported (or collected in ctx.report). On "" the item keeps its old
+// name and exactly its old bytes.
+//
+// A file's content changes only where no other name shares it (a hard link is
+// hidden by name only, like a symbolic link) and no other program can have it
+// open (the write lease); the file renamed is checked to be the file whose
+// bytes were inverted. A kill at any moment leaves a record from which
+// recover_interrupted() finishes the change.
 QString hide_folder(const QString& path, const Context& ctx);
 QString unhide_folder(const QString& path, const Context& ctx);
 QString hide_file(const QString& path, const Context& ctx);

@@ -5,10 +5,12 @@
 // that name's level. Every failure after the first byte is touched undoes what
 // was done, in the reverse order.
 #include "engine/mEncrypt.h"
+#include "engine/mEncryptRecords.h"
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
+#include <cerrno>
 #include <vector>
 
 using platform::PromptIcon;
@@ -135,12 +137,31 @@ void reportUnrestored(const QString& path, const Context& ctx)
                        QString(), PromptIcon::Critical);
 }
 
+QByteArray invertedBytes(QByteArray b)
+{
+    invertBuffer(b.data(), b.size());
+    return b;
+}
+
+// Writes bytes over the regions, in order; the bytes cover them end to end.
+bool writeRegions(platform::BinaryFile& file, const std::vector<Region>& regions,
+                  const QByteArray& bytes)
+{
+    for (const Region& r : regions)
+        if (!file.writeAt(r.offset, bytes.constData() + r.offset, r.length))
+            return false;
+    return true;
+}
+
+constexpr int kNameMax = 255; // bytes in one name, on every Linux file system in use
+
 // hide_file and unhide_file: the same steps in opposite directions.
 //
 // The file is opened once, at the start, with the in-use test (a write lease);
 // the refusals are then reported in their fixed order (missing, already hidden
-// or plain, name clash, in use) before anything is changed. The content step
-// and the rename are all or nothing.
+// or plain, name clash, in use) before anything is changed, and failures the
+// design leaves silent are reported after the clash. The content step and the
+// rename are all or nothing, and a record of the change outlives a kill.
 QString changeFile(const QString& path, bool hide, const Context& ctx)
 {
     using Exclusive = platform::BinaryFile::Exclusive;
@@ -177,30 +198,76 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
         level = level_for_file(path, ctx.prefs);
         if (level <= 0)
             return QString();
-        if (link)
-            level = 1;
-        newName = make_hidden_name(name, level);
         shownName = name;
     } else {
         if (!is_hidden_name(name)) {
             ctx.prompt.message(name + QStringLiteral(" is already decrypted."), title);
             return QString();
         }
-        newName = shownName = plain_name(name);
-        level = link ? 1 : hidden_level(name);
+        shownName = plain_name(name);
+        level = hidden_level(name);
     }
 
+    // Whether the content may change, and the reason when it must but cannot.
+    const auto id = file.isOpen() ? file.identity() : std::nullopt;
+    QString failure;
+    bool byNameOnly = false;
+    if (link || (id && !id->regular)) {
+        level = hide ? 1 : level; // renamed only, like a link: never read or written
+    } else if (state == Exclusive::Failed || !id) {
+        failure = platform::systemReason(state == Exclusive::Failed ? file.lastError() : EIO);
+    } else if (level >= 2 && id->links > 1) {
+        // Another name shares these bytes, perhaps outside the Library.
+        if (hide)
+            level = 1;
+        else
+            failure = QStringLiteral("it shares its content with another name (a hard link)");
+    } else if (level >= 2 && state == Exclusive::ReadOnly && id->size > 0) {
+        failure = platform::systemReason(EACCES);
+    } else if (hide && level >= 2 && state == Exclusive::Opened && !file.leased()) {
+        // Nobody can tell whether another program is writing it: change no
+        // byte of it.
+        level = 1;
+        byNameOnly = true;
+    }
+    const bool contentless = link || (id && !id->regular);
+    newName = hide ? make_hidden_name(name, level) : shownName;
+    if (failure.isEmpty() && platform::encodePath(newName).size() > kNameMax)
+        failure = platform::systemReason(ENAMETOOLONG);
+
     const QString parent = platform::parentFolder(path);
+    const QString newPath = platform::joinPath(parent, newName);
     const QString clash = shownName + QStringLiteral(" cannot be %1 because the %2 file name "
                                                      "already exists.")
                                           .arg(verb, hide ? QStringLiteral("encrypted")
                                                           : QStringLiteral("decrypted"));
+    const auto fail = [&](const QString& reason) {
+        if (ctx.report)
+            ctx.report->fail(path, reason);
+        else
+            ctx.prompt.message(shownName + QStringLiteral(" cannot be %1: ").arg(verb) + reason +
+                                   QLatin1Char('.'),
+                               title);
+        return QString();
+    };
+    const auto changedMeanwhile = [&] {
+        const QString what = hide ? QStringLiteral("hidden") : QStringLiteral("unhidden");
+        if (ctx.report)
+            ctx.report->fail(
+                path, QStringLiteral("it changed while it was being %1. Try again.").arg(what));
+        else
+            ctx.prompt.message(
+                shownName + QStringLiteral(" changed while it was being %1. Try again.").arg(what),
+                title);
+        return QString();
+    };
     // The rename below never replaces anything, so it is the clash test that
     // counts. Asking first as well is kept where it spares real work (before a
-    // level-3 inversion) and before the in-use refusal, so that the two
-    // refusals come in their usual order. Elsewhere a clash found by the
-    // rename undoes at most one byte.
-    if ((level == 3 || state == Exclusive::InUse) && name_exists(parent, newName)) {
+    // level-3 inversion) and before any other refusal, so that the clash
+    // always comes first. Elsewhere a clash found by the rename undoes at most
+    // one byte.
+    if ((level == 3 || state == Exclusive::InUse || !failure.isEmpty()) &&
+        name_exists(parent, newName)) {
         ctx.prompt.message(clash, title);
         return QString();
     }
@@ -210,32 +277,98 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
                            hide ? QStringLiteral("Encrypt error: File in use") : title);
         return QString();
     }
-    if (state == Exclusive::Failed)
-        return QString();
+    if (!failure.isEmpty())
+        return fail(failure);
 
     std::vector<Region> regions;
-    if (!link && level >= 2) {
-        const auto size = file.size();
-        if (!size || (state == Exclusive::ReadOnly && *size > 0))
-            return QString(); // the content cannot be changed: leave the file alone
-        regions = regionsFor(level, *size);
-    }
-    Inverter inv(file);
+    if (!contentless && level >= 2)
+        regions = regionsFor(level, id->size);
+    QByteArray original, target;
+    PendingRecord record;
     if (!regions.empty()) {
-        const auto outcome = inv.invertAll(regions);
-        if (outcome == Inverter::Outcome::Damaged)
-            reportUnrestored(path, ctx);
-        if (outcome != Inverter::Outcome::Done)
+        const qint64 total = regions.back().offset + regions.back().length;
+        original.resize(total);
+        for (const Region& r : regions)
+            if (!file.readAt(r.offset, original.data() + r.offset, r.length))
+                return fail(platform::systemReason(file.lastError()));
+        target = invertedBytes(original);
+        IntentRecord intent;
+        intent.hiding = hide;
+        intent.level = level;
+        intent.device = id->device;
+        intent.inode = id->inode;
+        intent.size = id->size;
+        intent.oldPath = platform::encodePath(path);
+        intent.newPath = platform::encodePath(newPath);
+        intent.hiddenRegion = hide ? target : original;
+        int err = 0;
+        const QString folder =
+            ctx.recordFolder.isEmpty() ? default_record_folder() : ctx.recordFolder;
+        switch (record.write(folder, intent, err)) {
+        case PendingRecord::Result::Written:
+            break;
+        case PendingRecord::Result::Busy: // another copy of the program is changing it
+            ctx.prompt.message(shownName + QStringLiteral(" may be in use by another "
+                                                          "application or process"),
+                               hide ? QStringLiteral("Encrypt error: File in use") : title);
             return QString();
+        case PendingRecord::Result::Failed:
+            return fail(platform::systemReason(err));
+        }
+        if (!writeRegions(file, regions, target) || (durable_writes() && !file.syncData())) {
+            const int err = file.lastError();
+            if (!writeRegions(file, regions, original)) {
+                // The record stays: the next recovery puts the bytes right.
+                reportUnrestored(path, ctx);
+                return QString();
+            }
+            record.finish();
+            return fail(platform::systemReason(err));
+        }
     }
-    const auto rc = platform::renameNoReplace(path, platform::joinPath(parent, newName));
-    if (rc == platform::RenameResult::Ok)
+    // The name must still lead to the file whose bytes were inverted: an
+    // editor may have saved a new version over it meanwhile.
+    const auto undoAndFinish = [&] {
+        if (regions.empty() || writeRegions(file, regions, original))
+            record.finish();
+        else
+            reportUnrestored(path, ctx);
+    };
+    if (!regions.empty()) {
+        const auto now = platform::identityOf(path);
+        if (!now || !(*now == *id)) {
+            undoAndFinish();
+            return changedMeanwhile();
+        }
+    }
+    int err = 0;
+    const auto rc = platform::renameNoReplace(path, newPath, err);
+    if (rc == platform::RenameResult::Ok) {
+        if (!regions.empty()) {
+            const auto moved = platform::identityOf(newPath);
+            if (!moved || !(*moved == *id)) {
+                // Replaced between the check and the rename: the newcomer took
+                // the new name. It goes back to its own name untouched.
+                platform::renameNoReplace(newPath, path);
+                undoAndFinish();
+                return changedMeanwhile();
+            }
+        }
+        if (platform::faults::crashPoint())
+            platform::faults::crashNow();
+        if (!regions.empty() && durable_writes())
+            platform::syncFolder(parent);
+        record.finish();
+        if (byNameOnly && ctx.nameOnly)
+            ctx.nameOnly->append(path);
         return newName;
-    if (!regions.empty() && !inv.undo(regions, regions.size()))
-        reportUnrestored(path, ctx);
-    if (rc == platform::RenameResult::TargetExists)
+    }
+    undoAndFinish();
+    if (rc == platform::RenameResult::TargetExists) {
         ctx.prompt.message(clash, title);
-    return QString();
+        return QString();
+    }
+    return fail(platform::systemReason(err));
 }
 
 } // namespace

@@ -220,6 +220,7 @@ BulkResult selectionCommand(const Context& ctx, bool hiding)
     default:
         break; // nothing is hidden or unhidden from the Explorer
     }
+    Walk::tellSummary(result, hiding, ctx.browse.prompt);
     if (ctx.enable_toolbar)
         ctx.enable_toolbar();
     return result;

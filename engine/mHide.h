@@ -3,8 +3,10 @@
 #include "browse/BrowseContext.h"
 #include "browse/BrowsePane.h"
 #include "browse/TreeNode.h"
+#include "engine/OperationReport.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -55,13 +57,21 @@ struct BulkResult
 {
     int changed = 0; // hidden (unhidden) now
     int skipped = 0; // already hidden (plain), or a Library, the bin or a folder holding one
-    int refused = 0; // left as it was; the item operation has told the user why
+    int refused = 0; // left as it was; told item by item, or listed in failures
     bool cancelled = false;
+    // Items that failed for a reason the design gives no message of its own
+    // (no space, permission denied, ...), told once at the end of the command.
+    std::vector<engine::ItemFailure> failures;
+    // Files hidden by name only (level 1): nobody could tell whether another
+    // program had them open, so their content was not changed.
+    QStringList nameOnly;
 
     qint64 done() const { return qint64(changed) + skipped + refused; }
 };
 
-// The Hide and Unhide commands, on the pane named by object_focus.
+// The Hide and Unhide commands, on the pane named by object_focus. Items
+// interrupted by a crash are finished first; failures and files hidden by name
+// only are told in one summary at the end.
 BulkResult hide_selection(const Context& ctx);
 BulkResult unhide_selection(const Context& ctx);
 

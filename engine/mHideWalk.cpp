@@ -1,7 +1,9 @@
 // Walking folder trees and Libraries for the Hide and Unhide commands.
 #include "engine/mHideWalk.h"
 
+#include "engine/mEncryptRecords.h"
 #include "libraries/mLibraries.h"
+#include "platform/DataFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
@@ -18,9 +20,22 @@ platform::PromptAnswer Walk::LiftingPrompt::ask(const platform::PromptRequest& r
     return answer;
 }
 
-Walk::Walk(const Context& ctx, bool hiding)
-    : m_ctx(ctx), m_hiding(hiding), m_prompt(*this), m_enc{ctx.browse.prefs, m_prompt}
+static QString recordFolderOf(const platform::DataFolders& folders)
 {
+    if (!folders.recordFolder.isEmpty() || folders.dataFolder.isEmpty())
+        return folders.recordFolder;
+    return platform::joinPath(folders.dataFolder, QLatin1String(platform::kRecordFolderName));
+}
+
+Walk::Walk(const Context& ctx, bool hiding)
+    : m_ctx(ctx), m_hiding(hiding),
+      m_prompt(*this), m_enc{ctx.browse.prefs, m_prompt, recordFolderOf(ctx.browse.folders),
+                             &m_report, &m_nameOnly}
+{
+    // Items a crash interrupted are finished before anything else is touched.
+    mEncrypt::recover_and_report(m_enc.recordFolder.isEmpty() ? mEncrypt::default_record_folder()
+                                                              : m_enc.recordFolder,
+                                 ctx.browse.prompt);
     m_cursor.emplace();
     if (m_ctx.progress)
         m_ctx.progress->start(hiding);
@@ -127,8 +142,35 @@ BulkResult Walk::end()
         m_cursor.reset();
         if (m_ctx.progress)
             m_ctx.progress->finish();
+        m_result.failures = m_report.failures;
+        m_result.nameOnly = m_nameOnly;
     }
     return m_result;
+}
+
+void Walk::tellSummary(const BulkResult& result, bool hiding, platform::PromptService& prompt)
+{
+    if (result.failures.empty() && result.nameOnly.isEmpty())
+        return;
+    const engine::FailureSummary s = engine::summarizeFailures(
+        result.failures, hiding ? QStringLiteral("hidden") : QStringLiteral("unhidden"));
+    QString text = s.text, details = s.details;
+    if (!result.nameOnly.isEmpty()) {
+        const qsizetype n = result.nameOnly.size();
+        const QString note =
+            (n == 1 ? QStringLiteral("1 file was") : QStringLiteral("%1 files were").arg(n)) +
+            QStringLiteral(" hidden by name only (level 1): it cannot be told whether another "
+                           "program has them open, so their content was left unchanged.");
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + note;
+        details += (details.isEmpty() ? QString() : QStringLiteral("\n\n")) +
+                   QStringLiteral("Hidden by name only:\n") +
+                   result.nameOnly.join(QLatin1Char('\n'));
+    }
+    prompt.ask(platform::PromptRequest{
+        text, hiding ? QStringLiteral("Encrypt error") : QStringLiteral("Decrypt Error"),
+        platform::PromptButtons::Ok,
+        result.failures.empty() ? platform::PromptIcon::Information : platform::PromptIcon::Warning,
+        details});
 }
 
 void Walk::allLibraries()

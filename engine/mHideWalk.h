@@ -50,6 +50,9 @@ public:
     // Ends the hourglass and the progress window; the counts so far.
     BulkResult end();
 
+    // The summary of what could not be done, once, at the end of a command.
+    static void tellSummary(const BulkResult& result, bool hiding, platform::PromptService& prompt);
+
 private:
     // The command's prompts, with the hourglass lifted while one is up.
     class LiftingPrompt : public platform::PromptService
@@ -69,6 +72,8 @@ private:
     bool m_active = true;
     std::optional<browse::WaitCursor> m_cursor;
     LiftingPrompt m_prompt;
+    engine::OperationReport m_report;
+    QStringList m_nameOnly;
     mEncrypt::Context m_enc;
     BulkResult m_result;
     std::optional<QSet<QString>> m_protected;

@@ -93,6 +93,13 @@ OpenResult open_file(const QString& path, bool hidden, const Context& ctx)
         r.outcome = Outcome::Refused;
         return r;
     }
+    // A named pipe, socket or device (the Explorer lists them anywhere) is
+    // neither opened here, where it could block for ever, nor handed on.
+    if (!platform::isRegularFile(path)) {
+        ctx.prompt.message(QStringLiteral("Cannot open file"));
+        r.outcome = Outcome::Refused;
+        return r;
+    }
     const QString bare = platform::bareName(path);
     const bool isHidden = hidden && mEncrypt::is_hidden_name(bare);
     const short level = isHidden ? mEncrypt::hidden_level(bare) : 0;

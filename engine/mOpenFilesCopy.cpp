@@ -1,5 +1,6 @@
 #include "engine/mEncrypt.h"
 #include "engine/mOpenFiles.h"
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/TempFolder.h"
@@ -8,7 +9,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -51,54 +51,6 @@ QString freshTempName()
            QStringLiteral(".tmp");
 }
 
-bool readWriteCopy(int in, int out)
-{
-    std::vector<char> buf(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(in, buf.data(), buf.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n == 0;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buf.data() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return false;
-            done += w;
-        }
-    }
-}
-
-// The kernel moves the bytes (or the file system shares the blocks) without
-// them passing through this process; sendfile and plain reads are the
-// fallbacks where a file system refuses. Both descriptors' offsets advance as
-// bytes move, so a fallback part way continues where the last call stopped.
-bool copyContents(int in, int out)
-{
-    constexpr size_t kStep = size_t(64) << 20;
-    bool useRange = true;
-    for (;;) {
-        const ssize_t n = useRange ? ::copy_file_range(in, nullptr, out, nullptr, kStep, 0)
-                                   : ::sendfile(out, in, nullptr, kStep);
-        if (n == 0)
-            return true;
-        if (n > 0)
-            continue;
-        if (errno == EINTR)
-            continue;
-        if (useRange && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                         errno == EOPNOTSUPP || errno == EPERM)) {
-            useRange = false;
-            continue;
-        }
-        if (!useRange && (errno == EINVAL || errno == ENOSYS))
-            return readWriteCopy(in, out);
-        return false;
-    }
-}
-
 // ensurePrivateFolder looked at the path; this looks at what was opened, so
 // the copy goes into the folder that was checked even if the path changed since.
 bool isPrivateFolder(int dfd)
@@ -113,7 +65,16 @@ bool isPrivateFolder(int dfd)
 TempCopy make_temporary_copy(const QString& source, short level, const QString& extension)
 {
     TempCopy r;
-    const QString folder = platform::tempFolderPath();
+    // Non-blocking, so that a named pipe put in the file's place cannot hang
+    // the program; only a regular file is ever read.
+    Fd in(::open(platform::encodePath(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!in.ok() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return r;
+    ::fcntl(in.get(), F_SETFL, 0);
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    const QString folder = platform::tempFolderPath(static_cast<qint64>(st.st_size));
     const auto check = platform::ensurePrivateFolder(folder);
     if (!check.ok) {
         r.status = TempCopy::Status::FolderRefused;
@@ -128,32 +89,17 @@ TempCopy make_temporary_copy(const QString& source, short level, const QString& 
         return r;
     }
 
-    Fd in(::open(platform::encodePath(source).constData(), O_RDONLY | O_CLOEXEC));
-    struct stat st;
-    if (!in.ok() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return r;
-    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-
-    // O_EXCL makes the name ours alone: nothing existing is replaced, and a
-    // link planted under the name is refused rather than written through.
+    // A fresh name each time; the exclusive create refuses one that is taken.
     QByteArray name;
-    int outFd = -1;
-    for (int attempt = 0; attempt < 1000 && outFd < 0; ++attempt) {
+    platform::CopyResult copied;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
         name = platform::encodePath(freshTempName() + QString::number(level) + extension);
-        outFd = ::openat(dir.get(), name.constData(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (outFd < 0 && errno != EEXIST)
-            return r;
+        copied = platform::copyToNewFile(in.get(), dir.get(), name, 0600, false);
+        if (copied.ok || copied.error != EEXIST)
+            break;
     }
-    Fd out(outFd);
-    if (!out.ok())
+    if (!copied.ok)
         return r;
-
-    const bool copied = copyContents(in.get(), out.get());
-    if (!out.close() || !copied) {
-        ::unlinkat(dir.get(), name.constData(), 0);
-        return r;
-    }
     r.path = platform::joinPath(folder, platform::decodePath(name));
     if (level >= 2) {
         // The level is passed, not read from the copy's name: the name ends in

@@ -3,6 +3,10 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
+#include <QStringList>
+
+#include <algorithm>
+
 namespace mLibraries {
 
 namespace {
@@ -49,8 +53,9 @@ bool hasHiddenExtension(const QString& name)
 
 } // namespace
 
-std::vector<Library> read_libraries(const settings::SettingsStore& store)
+std::vector<Library> read_libraries(const settings::SettingsStore& settingsStore)
 {
+    const settings::SettingsStore store = settingsStore.snapshot(); // one reading
     const int n = readCount(store);
     std::vector<Library> out;
     out.reserve(static_cast<size_t>(n));
@@ -59,31 +64,48 @@ std::vector<Library> read_libraries(const settings::SettingsStore& store)
     return out;
 }
 
+namespace {
+
+// The whole table rewritten as the list says, in one write: entries 1..n,
+// Count, and the entries past the new end removed.
+void writeTable(const settings::SettingsStore& store, const std::vector<Library>& libs,
+                int oldCount)
+{
+    std::vector<settings::SettingChange> changes;
+    const int n = static_cast<int>(libs.size());
+    for (int i = 1; i <= n; ++i) {
+        changes.push_back({kSection, nameKey(i), libs[size_t(i - 1)].name});
+        changes.push_back({kSection, pathKey(i), libs[size_t(i - 1)].path});
+    }
+    for (int i = n + 1; i <= oldCount; ++i) {
+        changes.push_back({kSection, nameKey(i), QString(), true});
+        changes.push_back({kSection, pathKey(i), QString(), true});
+    }
+    changes.push_back({kSection, kCount, QString::number(n)});
+    store.apply(changes);
+}
+
+} // namespace
+
 void add_library_entry(const settings::SettingsStore& store, const QString& name,
                        const QString& path)
 {
     const int n = readCount(store) + 1;
-    store.save_setting(kSection, kCount, QString::number(n));
-    store.save_setting(kSection, nameKey(n), name);
-    store.save_setting(kSection, pathKey(n), path);
+    store.apply({{kSection, kCount, QString::number(n)},
+                 {kSection, nameKey(n), name},
+                 {kSection, pathKey(n), path}});
 }
 
 void remove_library_entry(const settings::SettingsStore& store, const QString& name)
 {
-    const int n = readCount(store);
-    int found = 0;
-    for (int i = 1; i <= n && found == 0; ++i)
-        if (entryName(store, i) == name)
-            found = i;
-    if (found == 0)
+    std::vector<Library> libs = read_libraries(store);
+    const int oldCount = static_cast<int>(libs.size());
+    const auto it =
+        std::find_if(libs.begin(), libs.end(), [&](const Library& l) { return l.name == name; });
+    if (it == libs.end())
         return;
-    for (int j = found; j < n; ++j) {
-        store.save_setting(kSection, pathKey(j), store.get_setting(kSection, pathKey(j + 1)));
-        store.save_setting(kSection, nameKey(j), entryName(store, j + 1));
-    }
-    store.delete_setting(kSection, nameKey(n));
-    store.delete_setting(kSection, pathKey(n));
-    store.save_setting(kSection, kCount, QString::number(n - 1));
+    libs.erase(it);
+    writeTable(store, libs, oldCount);
 }
 
 bool rename_library(const settings::SettingsStore& store, const QString& oldName,
@@ -91,23 +113,21 @@ bool rename_library(const settings::SettingsStore& store, const QString& oldName
 {
     // Renaming an entry to its own name counts as taken too: the caller then
     // cancels the edit, which leaves exactly what is there.
-    if (!library_name_free(store, newName))
-        return false;
-    const int n = readCount(store);
-    for (int i = 1; i <= n; ++i) {
-        if (entryName(store, i) == oldName) {
-            store.save_setting(kSection, nameKey(i), newName);
-            return true;
-        }
+    const std::vector<Library> libs = read_libraries(store);
+    for (const Library& l : libs)
+        if (l.name == newName)
+            return false;
+    for (size_t i = 0; i < libs.size(); ++i) {
+        if (libs[i].name == oldName)
+            return store.save_setting(kSection, nameKey(int(i) + 1), newName);
     }
     return false;
 }
 
 bool library_name_free(const settings::SettingsStore& store, const QString& name)
 {
-    const int n = readCount(store);
-    for (int i = 1; i <= n; ++i)
-        if (entryName(store, i) == name)
+    for (const Library& l : read_libraries(store))
+        if (l.name == name)
             return false;
     return true;
 }
@@ -118,27 +138,48 @@ bool library_path_free(const settings::SettingsStore& store, const QString& path
     // that are really distinct; a refusal too many is harmless, nesting one
     // Library inside another is not.
     const QString wanted = path.toLower();
-    const int n = readCount(store);
-    for (int i = 1; i <= n; ++i)
-        if (wanted.contains(store.get_setting(kSection, pathKey(i)).toLower()))
+    for (const Library& l : read_libraries(store))
+        if (wanted.contains(l.path.toLower()))
             return false;
     return true;
 }
 
 void check_libraries(const settings::SettingsStore& store, platform::PromptService& prompt)
 {
-    // Walk a snapshot: removing an entry renumbers the ones after it, and every
-    // entry present at the start must be looked at exactly once.
-    for (const Library& lib : read_libraries(store)) {
-        if (platform::folderExists(lib.path))
+    // One pass over one reading of the table, one write, and one message when
+    // more than a few are missing (a damaged Count can name thousands).
+    constexpr int kOneByOne = 3, kShown = 10;
+    const std::vector<Library> libs = read_libraries(store);
+    std::vector<Library> kept;
+    QStringList texts;
+    for (const Library& lib : libs) {
+        if (platform::folderExists(lib.path)) {
+            kept.push_back(lib);
             continue;
-        prompt.message(QStringLiteral("Library '") + lib.name +
-                       QStringLiteral("' is missing! This may have been caused by deleting, "
-                                      "moving,\r\nor renaming, of the associated folder. You may "
-                                      "try to remedy this by\r\nusing 'Recover Libraries' under "
-                                      "the Tools menu."));
-        remove_library_entry(store, lib.name);
+        }
+        texts << QStringLiteral("Library '") + lib.name +
+                     QStringLiteral("' is missing! This may have been caused by deleting, "
+                                    "moving,\r\nor renaming, of the associated folder. You may "
+                                    "try to remedy this by\r\nusing 'Recover Libraries' under "
+                                    "the Tools menu.");
     }
+    if (texts.isEmpty())
+        return;
+    writeTable(store, kept, static_cast<int>(libs.size()));
+    if (texts.size() <= kOneByOne) {
+        for (const QString& t : texts)
+            prompt.message(t);
+        return;
+    }
+    QString text = texts.mid(0, kShown).join(QStringLiteral("\r\n\r\n"));
+    if (texts.size() > kShown)
+        text += QStringLiteral("\r\n\r\n... and %1 more Libraries are missing (see the details).")
+                    .arg(texts.size() - kShown);
+    prompt.ask(platform::PromptRequest{
+        text, QString(), platform::PromptButtons::Ok, platform::PromptIcon::None,
+        texts.size() > kShown
+            ? texts.join(QStringLiteral("\n")).replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+            : QString()});
 }
 
 QString find_unhidden_library(const settings::SettingsStore& store, const QString& binFolder)

@@ -2,6 +2,7 @@
 // itself, the idle count and the shutdown.
 #include "mainwindow/fMain.h"
 
+#include "engine/mEncryptRecords.h"
 #include "libraries/mLibraries.h"
 #include "mainwindow/Arrangement.h"
 #include "mainwindow/CommandTable.h"
@@ -93,7 +94,9 @@ void fMain::run_command(Command command)
 void fMain::MDIForm_Load()
 {
     // A "KZ Temp" left by a crash still holds plain copies of hidden files.
-    platform::removeFolderTree(platform::tempFolderPath());
+    platform::removeTempFolders();
+    // Hiding or unhiding cut short by a crash is finished before anything else.
+    mEncrypt::recover_and_report(m_state.folders().recordFolder, m_state.prompt());
 
     m_state.store().save_setting(QLatin1String(settings::kSectionTop), QStringLiteral("version"),
                                  mainwindow::versionText());
@@ -261,7 +264,7 @@ void fMain::closeEvent(QCloseEvent* event)
         }
     }
 
-    if (!platform::removeFolderTree(platform::tempFolderPath())) {
+    if (!platform::removeTempFolders()) {
         m_state.prompt().message(
             mainwindow::productName() +
                 QStringLiteral(" could not delete the temporary folder. Some files may still be "

@@ -36,6 +36,7 @@ DataFolders decideDataFolders(const QString& programFolder)
                                   QLatin1String(kSettingsFileName));
     }
     d.binFolder = joinPath(d.dataFolder, QLatin1String(kBinFolderName));
+    d.recordFolder = joinPath(d.dataFolder, QLatin1String(kRecordFolderName));
     return d;
 }
 

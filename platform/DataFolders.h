@@ -13,6 +13,9 @@ struct DataFolders
     QString dataFolder;   // holds "KZ Bin"
     QString settingsFile; // the settings store
     QString binFolder;    // dataFolder + "/KZ Bin"
+    // dataFolder + "/KZ Pending": one record per hide or unhide in progress,
+    // so that one cut short by a crash is finished at the next start.
+    QString recordFolder = {};
 };
 
 DataFolders decideDataFolders(const QString& programFolder);
@@ -23,5 +26,6 @@ bool isInstalledCopy(const QString& programFolder);
 
 inline constexpr const char* kSettingsFileName = "Cloakwell.ini";
 inline constexpr const char* kBinFolderName = "KZ Bin";
+inline constexpr const char* kRecordFolderName = "KZ Pending";
 
 } // namespace platform

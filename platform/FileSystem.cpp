@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
@@ -20,13 +22,13 @@ namespace platform {
 namespace faults {
 namespace {
 Plan g_plan;
-int g_opens = 0, g_reads = 0, g_writes = 0, g_renames = 0;
+int g_opens = 0, g_reads = 0, g_writes = 0, g_renames = 0, g_flushes = 0;
 } // namespace
 
 void arm(const Plan& plan)
 {
     g_plan = plan;
-    g_opens = g_reads = g_writes = g_renames = 0;
+    g_opens = g_reads = g_writes = g_renames = g_flushes = 0;
 }
 
 void disarm()
@@ -38,6 +40,53 @@ static bool hit(int& counter, int target)
 {
     ++counter;
     return target > 0 && counter == target;
+}
+
+bool injected(Step step)
+{
+    switch (step) {
+    case Step::Open:
+        return hit(g_opens, g_plan.failOpen);
+    case Step::Read:
+        return hit(g_reads, g_plan.failRead);
+    case Step::Write:
+        return hit(g_writes, g_plan.failWrite);
+    case Step::Rename:
+        return hit(g_renames, g_plan.failRename);
+    case Step::Flush:
+        return hit(g_flushes, g_plan.failFlush);
+    }
+    return false;
+}
+
+namespace {
+long g_crashCount = 0;
+long& crashTarget()
+{
+    static long target = [] {
+        const char* v = ::getenv("CLOAKWELL_KILL_AT_STEP");
+        return v && *v ? std::strtol(v, nullptr, 10) : 0L;
+    }();
+    return target;
+}
+} // namespace
+
+bool crashPoint()
+{
+    const long target = crashTarget();
+    return target > 0 && ++g_crashCount == target;
+}
+
+void armCrash(long step)
+{
+    crashTarget() = step;
+    g_crashCount = 0;
+}
+
+void crashNow()
+{
+    ::raise(SIGKILL);
+    ::_exit(137);
 }
 } // namespace faults
 
@@ -121,6 +170,12 @@ bool fileExists(const QString& path)
 {
     struct stat st;
     return !path.isEmpty() && statPath(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool isRegularFile(const QString& path)
+{
+    struct stat st;
+    return !path.isEmpty() && statPath(path, st) && S_ISREG(st.st_mode);
 }
 
 bool isSymLink(const QString& path)
@@ -207,15 +262,89 @@ std::vector<QString> fileNames(const QString& path)
 
 RenameResult renameNoReplace(const QString& from, const QString& to)
 {
-    if (faults::hit(faults::g_renames, faults::g_plan.failRename))
+    int err = 0;
+    return renameNoReplace(from, to, err);
+}
+
+bool syncFolder(const QString& path)
+{
+    const int dfd = ::open(encodePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0)
+        return false;
+    const bool ok = ::fsync(dfd) == 0;
+    ::close(dfd);
+    return ok;
+}
+
+QString systemReason(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permission denied");
+    case ENOSPC:
+        return QStringLiteral("no space left on the device");
+    case EDQUOT:
+        return QStringLiteral("the disk quota is used up");
+    case ENAMETOOLONG:
+        return QStringLiteral("the name would be too long");
+    case EROFS:
+        return QStringLiteral("the disk is read-only");
+    case EIO:
+        return QStringLiteral("a read or write error on the device");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("it is in use");
+    case ENOENT:
+        return QStringLiteral("it no longer exists");
+    case 0:
+        return QStringLiteral("an unknown error");
+    default:
+        return QString::fromLocal8Bit(std::strerror(err)).toLower();
+    }
+}
+
+static FileIdentity fromStat(const struct stat& st)
+{
+    FileIdentity id;
+    id.device = static_cast<quint64>(st.st_dev);
+    id.inode = static_cast<quint64>(st.st_ino);
+    id.links = static_cast<quint64>(st.st_nlink);
+    id.size = static_cast<qint64>(st.st_size);
+    id.regular = S_ISREG(st.st_mode);
+    return id;
+}
+
+std::optional<FileIdentity> identityOf(const QString& path)
+{
+    struct stat st;
+    if (path.isEmpty() || ::lstat(encodePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return fromStat(st);
+}
+
+std::optional<FileIdentity> identityOfFd(int fd)
+{
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return fromStat(st);
+}
+
+RenameResult renameNoReplace(const QString& from, const QString& to, int& err)
+{
+    err = 0;
+    if (faults::hit(faults::g_renames, faults::g_plan.failRename)) {
+        err = EIO;
         return RenameResult::Failed;
+    }
     if (faults::g_plan.beforeRename)
         faults::g_plan.beforeRename();
     const QByteArray a = encodePath(from), b = encodePath(to);
     if (::syscall(SYS_renameat2, AT_FDCWD, a.constData(), AT_FDCWD, b.constData(),
                   RENAME_NOREPLACE) == 0)
         return RenameResult::Ok;
-    const int err = errno;
+    err = errno;
     if (err == EEXIST)
         return RenameResult::TargetExists;
     if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
@@ -225,12 +354,16 @@ RenameResult renameNoReplace(const QString& from, const QString& to)
     struct stat st;
     if (::lstat(a.constData(), &st) != 0 || S_ISDIR(st.st_mode))
         return RenameResult::Failed;
-    if (::link(a.constData(), b.constData()) != 0)
-        return errno == EEXIST ? RenameResult::TargetExists : RenameResult::Failed;
+    if (::link(a.constData(), b.constData()) != 0) {
+        err = errno;
+        return err == EEXIST ? RenameResult::TargetExists : RenameResult::Failed;
+    }
     if (::unlink(a.constData()) != 0) {
+        err = errno;
         ::unlink(b.constData());
         return RenameResult::Failed;
     }
+    err = 0;
     return RenameResult::Ok;
 }
 
@@ -276,11 +409,14 @@ BinaryFile::~BinaryFile()
 bool BinaryFile::open(const QString& path, int flags)
 {
     close();
+    m_leased = false;
     if (faults::hit(faults::g_opens, faults::g_plan.failOpen)) {
-        errno = EIO;
+        errno = m_error = EIO;
         return false;
     }
     m_fd = ::open(encodePath(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW);
+    if (m_fd < 0)
+        m_error = errno;
     return m_fd >= 0;
 }
 
@@ -303,8 +439,10 @@ BinaryFile::Exclusive BinaryFile::openExclusive(const QString& path)
         int err = errno;
         if (err == EACCES || err == EROFS || err == EPERM) {
             readOnly = open(path, O_RDONLY | O_NONBLOCK);
-            err = errno;
+            if (!readOnly)
+                err = errno;
         }
+        m_error = err;
         if (!readOnly) {
             switch (err) {
             case EWOULDBLOCK:
@@ -321,8 +459,13 @@ BinaryFile::Exclusive BinaryFile::openExclusive(const QString& path)
             }
         }
     }
-    if (::fcntl(m_fd, F_SETLEASE, F_WRLCK) == 0) {
+    // A FIFO or device is never read or written here; opening it
+    // non-blocking did no harm, and the lease would be refused anyway.
+    if (faults::g_plan.noLeases) {
+        errno = EINVAL;
+    } else if (::fcntl(m_fd, F_SETLEASE, F_WRLCK) == 0) {
         // Closing the descriptor releases the lease.
+        m_leased = true;
         return readOnly ? Exclusive::ReadOnly : Exclusive::Opened;
     }
     if (errno == EAGAIN || errno == EBUSY) {
@@ -340,18 +483,34 @@ std::optional<qint64> BinaryFile::size() const
     return static_cast<qint64>(st.st_size);
 }
 
+bool BinaryFile::syncData()
+{
+    if (faults::injected(faults::Step::Flush)) {
+        m_error = EIO;
+        return false;
+    }
+    if (m_fd >= 0 && ::fdatasync(m_fd) == 0)
+        return true;
+    m_error = errno;
+    return false;
+}
+
 bool BinaryFile::readAt(qint64 offset, char* data, qint64 len)
 {
-    if (m_fd < 0 || faults::hit(faults::g_reads, faults::g_plan.failRead))
+    if (m_fd < 0 || faults::hit(faults::g_reads, faults::g_plan.failRead)) {
+        m_error = EIO;
         return false;
+    }
     qint64 done = 0;
     while (done < len) {
         const ssize_t n =
             ::pread(m_fd, data + done, static_cast<size_t>(len - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            m_error = n < 0 ? errno : EIO;
             return false;
+        }
         done += n;
     }
     ++g_io.reads;
@@ -364,14 +523,25 @@ bool BinaryFile::writeAt(qint64 offset, const char* data, qint64 len)
     if (m_fd < 0)
         return false;
     ++faults::g_writes;
-    if (faults::g_plan.failWrite > 0 && faults::g_writes == faults::g_plan.failWrite)
+    if (faults::g_plan.failWrite > 0 && faults::g_writes == faults::g_plan.failWrite) {
+        m_error = ENOSPC;
         return false;
+    }
     if (faults::g_plan.shortWrite > 0 && faults::g_writes == faults::g_plan.shortWrite) {
         if (len > 1) {
             const ssize_t n = ::pwrite(m_fd, data, static_cast<size_t>(len / 2), offset);
             (void)n;
         }
+        m_error = ENOSPC;
         return false;
+    }
+    // A kill may land in the middle of a write: half the bytes, then nothing.
+    if (faults::crashPoint()) {
+        if (len > 1) {
+            const ssize_t n = ::pwrite(m_fd, data, static_cast<size_t>(len / 2), offset);
+            (void)n;
+        }
+        faults::crashNow();
     }
     qint64 done = 0;
     while (done < len) {
@@ -379,12 +549,16 @@ bool BinaryFile::writeAt(qint64 offset, const char* data, qint64 len)
             ::pwrite(m_fd, data + done, static_cast<size_t>(len - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            m_error = n < 0 ? errno : ENOSPC;
             return false;
+        }
         done += n;
     }
     ++g_io.writes;
     g_io.bytesWritten += len;
+    if (faults::crashPoint())
+        faults::crashNow();
     return true;
 }
 

@@ -34,6 +34,8 @@ bool pathExists(const QString& path); // anything (a dangling link counts)
 bool folderExists(const QString& path);
 bool fileExists(const QString& path); // a non-folder: regular file, device, ...
 bool isSymLink(const QString& path);
+// A regular file (after following links): not a folder, pipe, socket or device.
+bool isRegularFile(const QString& path);
 
 // What one lstat (and, for a link, one stat) tells about a path.
 struct PathInfo
@@ -86,6 +88,29 @@ enum class RenameResult {
 // Built on renameat2(RENAME_NOREPLACE); for files on file systems that refuse
 // the flag it falls back to link() + unlink().
 RenameResult renameNoReplace(const QString& from, const QString& to);
+// As above; err receives errno when the result is Failed.
+RenameResult renameNoReplace(const QString& from, const QString& to, int& err);
+
+// Flushes a folder's entries (names created, renamed or removed) to the device.
+bool syncFolder(const QString& path);
+
+// The system's reason for an errno value, as the user reads it in a sentence
+// ("permission denied", "no space left on the device", ...).
+QString systemReason(int err);
+
+// What identifies a file on disk and what a change must not overlook.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    quint64 links = 0;
+    qint64 size = 0;
+    bool regular = false;
+    bool operator==(const FileIdentity& o) const { return device == o.device && inode == o.inode; }
+};
+// The identity of what the path names, the path itself when it is a link.
+std::optional<FileIdentity> identityOf(const QString& path);
+std::optional<FileIdentity> identityOfFd(int fd);
 
 // "Can the file be opened exclusively?" False when another open descriptor
 // exists, this process's own included, or the file cannot be opened at all.
@@ -132,6 +157,17 @@ public:
     bool openReadOnly(const QString& path);
     bool isOpen() const { return m_fd >= 0; }
     std::optional<qint64> size() const;
+    std::optional<FileIdentity> identity() const { return identityOfFd(m_fd); }
+    int descriptor() const { return m_fd; }
+    // After openExclusive: true when the kernel granted the write lease, so no
+    // other descriptor of the file existed. False where the lease was refused
+    // for another reason (a file of another user, a file system without
+    // leases): then nobody can tell whether another program has it open.
+    bool leased() const { return m_leased; }
+    // errno of the last failed open, read or write.
+    int lastError() const { return m_error; }
+    // Flushes the file's data to the device.
+    bool syncData();
 
     // Read or write exactly len bytes at offset (0-based); false on any error
     // or short transfer. A failed write may have written part of the range.
@@ -142,6 +178,8 @@ public:
 private:
     bool open(const QString& path, int flags);
     int m_fd = -1;
+    bool m_leased = false;
+    int m_error = 0;
 };
 
 // Test hook: makes the n-th call of a kind fail (1-based, counted from the last
@@ -157,9 +195,30 @@ struct Plan
     // Runs just before each rename reaches the kernel: lets a test make the
     // target appear between the program's own check and the rename.
     std::function<void()> beforeRename;
+    // The kernel refuses every write lease, as for another user's file or on
+    // a file system without leases.
+    bool noLeases = false;
+    int failFlush = 0; // the n-th flush to the device fails
 };
 void arm(const Plan& plan);
 void disarm();
+
+// For file code outside this layer's own calls: counts one step of the kind
+// and tells whether the armed plan makes it fail.
+enum class Step { Open, Read, Write, Rename, Flush };
+bool injected(Step step);
+
+// Test hook for crash safety: counts the steps of the operations that change
+// files; when the count reaches the number in the environment variable
+// CLOAKWELL_KILL_AT_STEP, returns true and the caller ends the process with
+// SIGKILL (after writing part of a chunk, where that is the step). Always
+// false when the variable is unset.
+bool crashPoint();
+// Sets the step count to reach from now on (0: never), as the variable does;
+// for a test's forked child.
+void armCrash(long step);
+// Ends the process at once, as a kill -9 would.
+[[noreturn]] void crashNow();
 } // namespace faults
 
 } // namespace platform

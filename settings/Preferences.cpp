@@ -133,8 +133,10 @@ double read_real(const SettingsStore& store, const QString& section, const QStri
     return parse_real(default_setting(section, name)).value_or(0.0);
 }
 
-Preferences load_preferences(const SettingsStore& store)
+Preferences load_preferences(const SettingsStore& settingsStore)
 {
+    // One reading of the file for every value.
+    const SettingsStore store = settingsStore.snapshot();
     const QString behavior = QLatin1String(kSectionBehavior);
     const QString appearance = QLatin1String(kSectionAppearance);
     const QString viewing = QLatin1String(kSectionViewing);

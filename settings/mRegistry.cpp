@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,24 +78,39 @@ QString unescapeValue(QStringView text)
     return out;
 }
 
-struct Document
+} // namespace
+
+struct SettingsDocument
 {
     std::vector<Section> sections; // sections[0] is the top level ("")
     bool existed = false;
+    bool readable = false;
     mode_t mode = 0600;
 };
+
+namespace {
+
+using Document = SettingsDocument;
 
 bool readDocument(const QString& path, Document& doc)
 {
     doc.sections.clear();
     doc.sections.push_back(Section{QString(), {}});
+    doc.readable = false;
     const QByteArray p = platform::encodePath(path);
-    const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT; // a missing file is an empty store
+    // Non-blocking, so that a named pipe in the file's place cannot hang the
+    // program; anything but a regular file is unreadable.
+    const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        doc.readable = errno == ENOENT; // a missing file is an empty store
+        return doc.readable;
+    }
     struct stat st;
-    if (::fstat(fd, &st) == 0)
-        doc.mode = st.st_mode & 07777;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    doc.mode = st.st_mode & 07777;
     QByteArray data;
     char buf[65536];
     for (;;) {
@@ -111,6 +127,7 @@ bool readDocument(const QString& path, Document& doc)
     }
     ::close(fd);
     doc.existed = true;
+    doc.readable = true;
 
     Section* current = &doc.sections.front();
     const QString text = QString::fromUtf8(data);
@@ -164,6 +181,29 @@ bool writeAll(int fd, const QByteArray& data)
     return true;
 }
 
+// Where a write must land: the file a symbolic link names (through any chain
+// of links), so that the link itself stays.
+QByteArray writeTarget(const QString& path)
+{
+    QByteArray p = platform::encodePath(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        QByteArray link(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(p.constData(), link.data(), size_t(link.size()));
+        if (n <= 0)
+            return p;
+        link.truncate(n);
+        if (!link.startsWith('/')) {
+            const qsizetype slash = p.lastIndexOf('/');
+            link.prepend(slash >= 0 ? p.left(slash + 1) : QByteArray());
+        }
+        p = link;
+    }
+    return p;
+}
+
 bool writeDocument(const QString& path, const Document& doc)
 {
     QByteArray out = "; HKEY_LOCAL_MACHINE\\";
@@ -176,11 +216,12 @@ bool writeDocument(const QString& path, const Document& doc)
             out += v.first.toUtf8() + '=' + escapeValue(v.second).toUtf8() + '\n';
     }
 
-    const QString folder = platform::parentFolder(path);
+    const QByteArray target = writeTarget(path);
+    const QString folder = platform::parentFolder(platform::decodePath(target));
     if (!folder.isEmpty())
         QDir().mkpath(folder);
     // Write a sibling, flush it, then move it over the store in one step.
-    QByteArray tmpl = platform::encodePath(path) + ".XXXXXX";
+    QByteArray tmpl = target + ".XXXXXX";
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC); // created 0600
     if (fd < 0)
         return false;
@@ -188,7 +229,7 @@ bool writeDocument(const QString& path, const Document& doc)
         writeAll(fd, out) && ::fchmod(fd, doc.existed ? doc.mode : 0600) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(tmpl.constData(), platform::encodePath(path).constData()) == 0;
+        ok = ::rename(tmpl.constData(), target.constData()) == 0;
     if (!ok)
         ::unlink(tmpl.constData());
     return ok;
@@ -196,11 +237,10 @@ bool writeDocument(const QString& path, const Document& doc)
 
 } // namespace
 
-QString SettingsStore::get_setting(const QString& section, const QString& name) const
+namespace {
+
+QString valueIn(const Document& doc, const QString& section, const QString& name)
 {
-    Document doc;
-    if (!readDocument(m_path, doc))
-        return QString();
     for (const auto& s : doc.sections) {
         if (s.name != section)
             continue;
@@ -213,32 +253,87 @@ QString SettingsStore::get_setting(const QString& section, const QString& name) 
     return QString();
 }
 
-bool SettingsStore::save_setting(const QString& section, const QString& name,
-                                 const QString& text) const
+void setIn(Document& doc, const SettingChange& c)
 {
-    if (name.isEmpty() || name.contains(QLatin1Char('=')) || name.contains(QLatin1Char('\n')) ||
-        section.contains(QLatin1Char(']')) || section.contains(QLatin1Char('\n')))
-        return false;
+    Section* target = nullptr;
+    for (auto& s : doc.sections)
+        if (s.name == c.section)
+            target = &s;
+    if (c.remove) {
+        if (target)
+            std::erase_if(target->values, [&](const auto& v) { return v.first == c.name; });
+        return;
+    }
+    if (!target) {
+        doc.sections.push_back(Section{c.section, {}});
+        target = &doc.sections.back();
+    }
+    for (auto& v : target->values)
+        if (v.first == c.name) {
+            v.second = c.text;
+            return;
+        }
+    target->values.emplace_back(c.name, c.text);
+}
+
+bool storableSection(const QString& section)
+{
+    return !section.contains(QLatin1Char(']')) && !section.contains(QLatin1Char('\n')) &&
+           !section.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+bool SettingsStore::storableName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('=')) &&
+           !name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r')) &&
+           !name.startsWith(QLatin1Char(';')) && !name.startsWith(QLatin1Char('#')) &&
+           !name.startsWith(QLatin1Char('['));
+}
+
+SettingsStore SettingsStore::snapshot() const
+{
+    SettingsStore copy(m_path);
+    copy.m_snapshot = std::make_shared<Document>();
+    if (m_snapshot)
+        *copy.m_snapshot = *m_snapshot;
+    else if (!readDocument(m_path, *copy.m_snapshot))
+        copy.m_snapshot->sections.assign(1, Section{QString(), {}});
+    return copy;
+}
+
+QString SettingsStore::get_setting(const QString& section, const QString& name) const
+{
+    if (m_snapshot)
+        return valueIn(*m_snapshot, section, name);
+    Document doc;
+    if (!readDocument(m_path, doc))
+        return QString();
+    return valueIn(doc, section, name);
+}
+
+bool SettingsStore::apply(const std::vector<SettingChange>& changes) const
+{
+    for (const SettingChange& c : changes)
+        if (!storableSection(c.section) || (!c.remove && !storableName(c.name)))
+            return false;
     Document doc;
     if (!readDocument(m_path, doc))
         return false; // never overwrite a store that could not be read
-    Section* target = nullptr;
-    for (auto& s : doc.sections)
-        if (s.name == section)
-            target = &s;
-    if (!target) {
-        doc.sections.push_back(Section{section, {}});
-        target = &doc.sections.back();
-    }
-    bool found = false;
-    for (auto& v : target->values)
-        if (v.first == name) {
-            v.second = text;
-            found = true;
-        }
-    if (!found)
-        target->values.emplace_back(name, text);
-    return writeDocument(m_path, doc);
+    for (const SettingChange& c : changes)
+        setIn(doc, c);
+    if (!writeDocument(m_path, doc))
+        return false;
+    if (m_snapshot)
+        *m_snapshot = doc;
+    return true;
+}
+
+bool SettingsStore::save_setting(const QString& section, const QString& name,
+                                 const QString& text) const
+{
+    return apply({SettingChange{section, name, text}});
 }
 
 bool SettingsStore::delete_setting(const QString& section, const QString& name) const
@@ -246,20 +341,14 @@ bool SettingsStore::delete_setting(const QString& section, const QString& name) 
     Document doc;
     if (!readDocument(m_path, doc))
         return false;
-    bool changed = false;
-    for (auto& s : doc.sections) {
-        if (s.name != section)
-            continue;
-        for (auto it = s.values.begin(); it != s.values.end();) {
-            if (it->first == name) {
-                it = s.values.erase(it);
-                changed = true;
-            } else {
-                ++it;
-            }
-        }
-    }
-    return !changed || writeDocument(m_path, doc);
+    bool present = false;
+    for (const auto& s : doc.sections)
+        if (s.name == section)
+            for (const auto& v : s.values)
+                present |= v.first == name;
+    if (!present)
+        return true;
+    return apply({SettingChange{section, name, QString(), true}});
 }
 
 } // namespace settings

@@ -2,6 +2,8 @@
 // Libraries, and Cancel.
 #include "HideWorld.h"
 
+#include "platform/FileSystem.h"
+
 class TestHideWalks : public QObject
 {
     Q_OBJECT
@@ -12,6 +14,8 @@ private Q_SLOTS:
     void librariesAndBinNeverRenamed();
     void cancelLeavesNothingHalfDone_data();
     void cancelLeavesNothingHalfDone();
+    void oneSummaryAtTheEnd_data();
+    void oneSummaryAtTheEnd();
 };
 
 void TestHideWalks::clashDeepInTree_data()
@@ -212,6 +216,64 @@ void TestHideWalks::cancelLeavesNothingHalfDone()
     QVERIFY2(w.treeMismatch().isEmpty(), qPrintable(w.treeMismatch()));
     if (where != "all")
         QVERIFY2(w.listMismatch().isEmpty(), qPrintable(w.listMismatch()));
+}
+
+Q_DECLARE_METATYPE(platform::faults::Plan)
+
+void TestHideWalks::oneSummaryAtTheEnd_data()
+{
+    QTest::addColumn<platform::faults::Plan>("plan");
+    QTest::addColumn<QString>("text");    // the start of the summary
+    QTest::addColumn<QString>("details"); // a line of its details
+    QTest::addColumn<QStringList>("state");
+    platform::faults::Plan full{0, 0, 1, 0, 0, {}};
+    QTest::newRow("disk full at the first write")
+        << full << "1 item could not be hidden:\n"
+        << "/two.jpg: no space left on the device"
+        << QStringList{"a/Sub*", "a/Sub*/Deep*", "a/Sub*/Deep*/two.jpg", "a/Sub*/one.jpg*",
+                       "a/pic.jpg*"};
+    platform::faults::Plan noLeases;
+    noLeases.noLeases = true;
+    QTest::newRow("no leases: by name only")
+        << noLeases << "3 files were hidden by name only (level 1)"
+        << "/one.jpg"
+        << QStringList{"a/Sub*", "a/Sub*/Deep*", "a/Sub*/Deep*/two.jpg*", "a/Sub*/one.jpg*",
+                       "a/pic.jpg*"};
+}
+
+// Failures the design gives no box of their own, and files hidden by name
+// only, come in one summary when the command ends, with every item in details.
+void TestHideWalks::oneSummaryAtTheEnd()
+{
+    QFETCH(platform::faults::Plan, plan);
+    QFETCH(QString, text);
+    QFETCH(QString, details);
+    QFETCH(QStringList, state);
+    HideWorld w;
+    w.build();
+    w.selectNode(QStringLiteral("A"));
+    w.prompt.answer(PromptAnswer::Yes).acceptMessages();
+    platform::faults::arm(plan);
+    const mHide::BulkResult r = mHide::hide_selection(w.hide);
+    platform::faults::disarm();
+    QCOMPARE(w.prompt.seen.size(), 2);
+    QVERIFY2(w.prompt.lastText().startsWith(text), qPrintable(w.prompt.lastText()));
+    QVERIFY2(w.prompt.seen.back().details.contains(details),
+             qPrintable(w.prompt.seen.back().details));
+    QCOMPARE(w.libraryA(), state);
+    QCOMPARE(int(r.failures.size()) + int(r.nameOnly.size()) > 0, true);
+    // Level 1 names only where the content was left alone.
+    for (const QString& name : QDir(w.world.path("a")).entryList(QDir::Files))
+        QCOMPARE(name.endsWith("1"), bool(plan.noLeases));
+    QCOMPARE(
+        TestWorld::readAll(w.world.path("a/") + (plan.noLeases
+                                                     ? BrowseFixture::hidden("pic.jpg", 1)
+                                                     : BrowseFixture::hidden("pic.jpg", 2))),
+        plan.noLeases ? w.plainBytes.value("a/pic.jpg") : [&] {
+            QByteArray b = w.plainBytes.value("a/pic.jpg");
+            b[0] = char(~b[0]);
+            return b;
+        }());
 }
 
 QTEST_MAIN(TestHideWalks)

@@ -1,11 +1,13 @@
 #include "engine/mEncrypt.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestWorld.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -31,7 +33,8 @@ class TestHiding : public QObject
 private:
     settings::Preferences prefs;
     ScriptedPrompt prompt;
-    Context ctx() { return Context{prefs, prompt}; }
+    QTemporaryDir records;
+    Context ctx() { return Context{prefs, prompt, records.path()}; }
 
 private Q_SLOTS:
     void init()
@@ -60,6 +63,9 @@ private Q_SLOTS:
     void faultsLeaveFileUntouched_data();
     void faultsLeaveFileUntouched();
     void symbolicLinksAreNeverWrittenThrough();
+    void contentShared_data();
+    void contentShared();
+    void failuresAreCollectedInBulk();
     void unreadableNameIsRefused();
 };
 
@@ -308,9 +314,18 @@ void TestHiding::faultsLeaveFileUntouched()
         QCOMPARE(before, expectedHidden(original, level));
     }
     platform::faults::arm(plan);
+    prompt.acceptMessages();
     const QString result = unhide ? unhide_file(path, ctx()) : hide_file(path, ctx());
     platform::faults::disarm();
     QCOMPARE(result, QString());
+    // Never silent: the failure is told under the operation's title, with the reason.
+    QCOMPARE(prompt.seen.size(), 1);
+    QVERIFY2(prompt.lastText().startsWith(
+                 QStringLiteral("clip.mov cannot be %1crypted: ").arg(unhide ? "de" : "en")),
+             qPrintable(prompt.lastText()));
+    QCOMPARE(prompt.lastTitle(),
+             unhide ? QStringLiteral("Decrypt Error") : QStringLiteral("Encrypt error"));
+    QVERIFY(QDir(records.path()).isEmpty());
     // The item keeps its old name and exactly its old bytes, and nothing else appeared.
     QCOMPARE(TestWorld::readAll(path), before);
     QCOMPARE(QDir(w.root()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
@@ -338,6 +353,94 @@ void TestHiding::symbolicLinksAreNeverWrittenThrough()
     QVERIFY(QFile::link(w.path(QStringLiteral("elsewhere")), lib + "dir"));
     QCOMPARE(hide_folder(lib + "dir", ctx()), QStringLiteral("wri.kz1"));
     QVERIFY(QFileInfo::exists(outside));
+}
+
+void TestHiding::contentShared_data()
+{
+    QTest::addColumn<bool>("inside"); // the second name is in the same folder
+    QTest::addColumn<int>("level");
+    QTest::newRow("link outside, level 2") << false << 2;
+    QTest::newRow("link outside, level 3") << false << 3;
+    QTest::newRow("two links inside, level 3") << true << 3;
+}
+
+// A file with a second hard link is hidden by name only: no byte that another
+// name shares ever changes, and hiding both names does not invert twice.
+void TestHiding::contentShared()
+{
+    QFETCH(bool, inside);
+    QFETCH(int, level);
+    TestWorld w;
+    prefs.encrypt_level = static_cast<short>(level);
+    prefs.encrypt_level_3_ext = QStringLiteral("jpg");
+    const QByteArray original = TestWorld::pattern(300000, 4);
+    const QString file = w.file(QStringLiteral("lib/a.jpg"), original);
+    const QString other = w.path(inside ? QStringLiteral("lib/b.jpg") : QStringLiteral("out.jpg"));
+    QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()) == 0);
+    QCOMPARE(hide_file(file, ctx()), QStringLiteral("z-qkt.kz1"));
+    if (inside)
+        QCOMPARE(hide_file(other, ctx()), QStringLiteral("y-qkt.kz1"));
+    for (const QString& name : QDir(w.path(QStringLiteral("lib"))).entryList(QDir::Files))
+        QCOMPARE(TestWorld::readAll(w.path(QStringLiteral("lib/") + name)), original);
+    QCOMPARE(TestWorld::readAll(other.endsWith("b.jpg") ? w.path("lib/y-qkt.kz1") : other),
+             original);
+    QCOMPARE(unhide_file(w.path(QStringLiteral("lib/z-qkt.kz1")), ctx()), QStringLiteral("a.jpg"));
+    QCOMPARE(TestWorld::readAll(file), original);
+
+    // A hard-linked file that carries inverted bytes is not unhidden through
+    // the other name's content: refused, with the reason.
+    const QString kz = w.path(QStringLiteral("lib/x-qkt.kz3"));
+    QVERIFY(QFile::copy(file, kz));
+    QVERIFY(::link(QFile::encodeName(kz).constData(),
+                   QFile::encodeName(w.path(QStringLiteral("copy"))).constData()) == 0);
+    prompt.acceptMessages();
+    QCOMPARE(unhide_file(kz, ctx()), QString());
+    QVERIFY2(prompt.lastText().contains(QStringLiteral("hard link")),
+             qPrintable(prompt.lastText()));
+    QCOMPARE(TestWorld::readAll(kz), original);
+}
+
+// Failures without a message of their own are collected for the summary,
+// after the clash refusal, which still comes first and alone.
+void TestHiding::failuresAreCollectedInBulk()
+{
+    TestWorld w;
+    prefs.encrypt_level = 3;
+    prefs.encrypt_level_3_ext = QStringLiteral("jpg");
+    engine::OperationReport report;
+    Context bulk{prefs, prompt, records.path(), &report};
+    const QByteArray bytes = TestWorld::pattern(50000, 8);
+    const QString full = w.file(QStringLiteral("lib/full.jpg"), bytes);
+    const QString longName =
+        w.file(QStringLiteral("lib/") + QString(250, QLatin1Char('n')) + ".jpg", bytes);
+    const QString readOnly = w.file(QStringLiteral("lib/ro.jpg"), bytes);
+    const QString clashing = w.file(QStringLiteral("lib/ro2.jpg"), bytes);
+    w.file(QStringLiteral("lib/il2-qkt.kz3"), "taken");
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner));
+    QVERIFY(QFile::setPermissions(clashing, QFile::ReadOwner));
+
+    platform::faults::arm(Plan{0, 0, 2, 0, 0, {}}); // the disk fills on the second write
+    QCOMPARE(hide_file(full, bulk), QString());
+    platform::faults::disarm();
+    QCOMPARE(hide_file(longName, bulk), QString());
+    if (::geteuid() != 0)
+        QCOMPARE(hide_file(readOnly, bulk), QString());
+    prompt.acceptMessages();
+    QCOMPARE(hide_file(clashing, bulk), QString());
+    QCOMPARE(prompt.seen.size(), 1);
+    QVERIFY(prompt.lastText().endsWith(QStringLiteral("already exists.")));
+
+    QStringList reasons;
+    for (const engine::ItemFailure& f : report.failures)
+        reasons << platform::bareName(f.path).left(8) + QStringLiteral(": ") + f.reason;
+    QStringList want{QStringLiteral("full.jpg: no space left on the device"),
+                     QStringLiteral("nnnnnnnn: the name would be too long")};
+    if (::geteuid() != 0)
+        want << QStringLiteral("ro.jpg: permission denied");
+    QCOMPARE(reasons, want);
+    for (const QString& f : {full, longName, readOnly, clashing})
+        QCOMPARE(TestWorld::readAll(f), bytes);
+    QVERIFY(QDir(records.path()).isEmpty());
 }
 
 void TestHiding::unreadableNameIsRefused()

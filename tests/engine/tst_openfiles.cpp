@@ -6,6 +6,7 @@
 #include "support/TestWorld.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,6 +68,12 @@ void setUpDesktop(TestWorld& world)
     put("data/applications/test-hidden-tool.desktop",
         "[Desktop Entry]\nType=Application\nName=Hidden Tool\n"
         "Exec=%1 %f\nNoDisplay=true\nMimeType=image/jpeg;\n");
+    // An entry that wraps its program in "sh -c", the file inside the shell text.
+    world.file(QStringLiteral("data/applications/test-shell.desktop"),
+               QStringLiteral("[Desktop Entry]\nType=Application\nName=Shell Wrapper\n"
+                              "Exec=sh -c \"cat %f > '%1'\"\nPath=%2\nMimeType=image/png;\n")
+                   .arg(world.path(QStringLiteral("shell-out.txt")), world.root())
+                   .toUtf8());
     // What update-desktop-database would write: GIO finds an application's types here.
     put("data/applications/mimeinfo.cache",
         "[MIME Cache]\nimage/jpeg=test-viewer.desktop;test-hidden-tool.desktop;\n");
@@ -83,6 +90,8 @@ void setUpDesktop(TestWorld& world)
     set("XDG_CONFIG_HOME", "config");
     set("XDG_CONFIG_DIRS", "config");
     set("TMPDIR", "tmp");
+    set("XDG_CACHE_HOME", "cache");
+    qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("XDG_CURRENT_DESKTOP");
     qputenv("PATH", (bin + QStringLiteral(":/usr/bin:/bin")).toUtf8());
 }
@@ -138,6 +147,10 @@ private Q_SLOTS:
     void noProgramOffersOpenWith();
     void missingFile();
     void iexploreRule();
+    void hostileNameThroughShellEntry();
+    void nonRegularFilesAreNeverOpened_data();
+    void nonRegularFilesAreNeverOpened();
+    void removingCopiesRemovesTheirTraces();
     void unsafeTempFolderIsRefused_data();
     void unsafeTempFolderIsRefused();
     void argumentVectors_data();
@@ -339,6 +352,7 @@ void TestOpenFiles::unsafeTempFolderIsRefused()
 {
     QFETCH(QString, what);
     TestWorld w;
+    // Another account takes the per-user folder's name first.
     const QString temp = platform::tempFolderPath();
     const QString elsewhere = w.folder(QStringLiteral("elsewhere"));
     if (what == QLatin1String("link")) {
@@ -350,17 +364,23 @@ void TestOpenFiles::unsafeTempFolderIsRefused()
         QCOMPARE(::chown(QFile::encodeName(temp).constData(), 65534, 65534), 0);
     }
     const QString path = libraryFile(w, QStringLiteral("cat.jpg"), 2, TestWorld::pattern(10));
-    prompt.acceptMessages();
 
-    QCOMPARE(open_file(path, true, ctx()).outcome, Outcome::Refused);
-    QVERIFY2(prompt.lastText().startsWith(
-                 QStringLiteral("This file cannot be opened, because no private temporary copy "
-                                "can be made. ")),
-             qPrintable(prompt.lastText()));
-    QVERIFY2(prompt.lastText().contains(temp), qPrintable(prompt.lastText()));
-    QVERIFY(launcher.started.isEmpty());
+    // It blocks nothing: the copy goes to a fresh private folder of our own,
+    // never through the planted name.
+    const OpenResult r = open_file(path, true, ctx());
+    QCOMPARE(r.outcome, Outcome::Started);
+    QVERIFY(!r.openedPath.startsWith(temp + QLatin1Char('/')));
+    QVERIFY(r.openedPath.startsWith(temp + QLatin1Char('-')));
+    QCOMPARE(TestWorld::readAll(r.openedPath), TestWorld::pattern(10));
     QVERIFY(QDir(elsewhere).isEmpty());
-    QVERIFY(platform::removeFolderTree(temp));
+    // Cleaning up removes our folders and leaves the other account's alone.
+    QVERIFY(platform::removeTempFolders());
+    QVERIFY(!QFileInfo::exists(r.openedPath));
+    QCOMPARE(QFileInfo(temp).exists() || QFileInfo(temp).isSymLink(),
+             what != QLatin1String("link"));
+    if (what != QLatin1String("link")) {
+        QVERIFY(QDir().rmdir(temp));
+    }
 }
 
 void TestOpenFiles::argumentVectors_data()
@@ -455,6 +475,99 @@ void TestOpenFiles::programReceivesNameAsOneArgument()
     QCOMPARE(TestWorld::readAll(out), QStringLiteral("two words\n%1\n").arg(path).toUtf8());
     QVERIFY(!QFile::exists(QStringLiteral("pwned")));
     QVERIFY(!gio.startCommand(QStringLiteral("no-such-program-anywhere"), path));
+}
+
+// GIO expands the field code inside the quoted shell word with the name
+// quoted: the shell prints the file, and runs nothing from its name.
+void TestOpenFiles::hostileNameThroughShellEntry()
+{
+    GioAppLauncher gio;
+    const QString out = m_desktop.path(QStringLiteral("shell-out.txt"));
+    QFile::remove(out);
+    TestWorld w;
+    const QString path = w.file(QStringLiteral("x $(touch pwned).jpg"), "the picture");
+    AppInfo app;
+    app.id = QStringLiteral("test-shell.desktop");
+    QVERIFY(gio.startApp(app, path));
+    QTRY_COMPARE(TestWorld::readAll(out), QByteArray("the picture"));
+    QTest::qWait(100);
+    QVERIFY(!QFile::exists(m_desktop.path(QStringLiteral("pwned"))));
+    QVERIFY(!QFile::exists(w.path(QStringLiteral("pwned"))));
+    QVERIFY(!QFile::exists(QStringLiteral("pwned")));
+    app.id = QStringLiteral("no-such-entry.desktop");
+    QVERIFY(!gio.startApp(app, path));
+}
+
+void TestOpenFiles::nonRegularFilesAreNeverOpened_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("named pipe") << "pipe.jpg" << false;
+    QTest::newRow("hidden named pipe") << "krkv-qkt.kz2" << true;
+    QTest::newRow("device") << "null.jpg" << false;
+}
+
+// A pipe would block the copy for ever; a device is never handed on.
+void TestOpenFiles::nonRegularFilesAreNeverOpened()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, hidden);
+    TestWorld w;
+    const QString path = w.path(name);
+    if (name.startsWith(QLatin1String("null")))
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    prompt.acceptMessages();
+    QCOMPARE(open_file(path, hidden, ctx()).outcome, Outcome::Refused);
+    QCOMPARE(prompt.lastText(), QStringLiteral("Cannot open file"));
+    QVERIFY(launcher.started.isEmpty());
+    QVERIFY(tempFolderEntries().isEmpty());
+}
+
+// Another program's thumbnail and recent-files entry of a copy go with it.
+void TestOpenFiles::removingCopiesRemovesTheirTraces()
+{
+    TestWorld w;
+    const QString path = libraryFile(w, QStringLiteral("cat.jpg"), 2, TestWorld::pattern(100));
+    const OpenResult r = open_file(path, true, ctx());
+    QCOMPARE(r.outcome, Outcome::Started);
+    const QString uri = platform::fileUri(r.openedPath);
+    QVERIFY(uri.startsWith(QStringLiteral("file:///")));
+    const QString md5 = QString::fromLatin1(
+        QCryptographicHash::hash(uri.toUtf8(), QCryptographicHash::Md5).toHex());
+    const QStringList thumbs{m_desktop.file("cache/thumbnails/normal/" + md5 + ".png", "png"),
+                             m_desktop.file("cache/thumbnails/large/" + md5 + ".png", "png"),
+                             m_desktop.file("cache/thumbnails/fail/viewer/" + md5 + ".png", "x")};
+    const QString other = m_desktop.file("cache/thumbnails/normal/0123.png", "keep");
+    // As a desktop program writes it: each entry with its type and program.
+    const auto entry = [](const QString& href) {
+        return QStringLiteral(
+                   "<bookmark href=\"%1\" added=\"2026-01-01T00:00:00Z\" "
+                   "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\">"
+                   "<info><metadata owner=\"http://freedesktop.org\">"
+                   "<mime:mime-type type=\"image/jpeg\"/><bookmark:applications>"
+                   "<bookmark:application name=\"viewer\" exec=\"&apos;viewer %u&apos;\" "
+                   "modified=\"2026-01-01T00:00:00Z\" count=\"1\"/>"
+                   "</bookmark:applications></metadata></info></bookmark>\n")
+            .arg(href);
+    };
+    const QString xbel = m_desktop.file(
+        "data/recently-used.xbel",
+        (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                        "<xbel version=\"1.0\" xmlns:bookmark=\"http://www.freedesktop.org/"
+                        "standards/desktop-bookmarks\" xmlns:mime=\"http://www.freedesktop.org/"
+                        "standards/shared-mime-info\">\n") +
+         entry(uri) + entry(QStringLiteral("file:///home/keep.txt")) + QStringLiteral("</xbel>\n"))
+            .toUtf8());
+    QVERIFY(platform::removeTempFolders());
+    QVERIFY(!QFile::exists(r.openedPath));
+    for (const QString& t : thumbs)
+        QVERIFY2(!QFile::exists(t), qPrintable(t));
+    QVERIFY(QFile::exists(other));
+    const QByteArray list = TestWorld::readAll(xbel);
+    QVERIFY(!list.contains(uri.toUtf8()));
+    QVERIFY(list.contains("file:///home/keep.txt"));
 }
 
 int main(int argc, char* argv[])

@@ -3,6 +3,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestWorld.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -52,6 +53,8 @@ private Q_SLOTS:
     void pathFree_data();
     void pathFree();
     void checkReportsMissingInOrder();
+    void checkDamagedCountInOnePass_data();
+    void checkDamagedCountInOnePass();
     void unhiddenItems_data();
     void unhiddenItems();
     void findUnhiddenLibrary_data();
@@ -220,6 +223,48 @@ void TestLibraries::checkReportsMissingInOrder()
     }
     QCOMPARE(names(store), (QStringList{"Kept", "Last"}));
     QCOMPARE(read_libraries(store).back().path, world.path(u"last"_s));
+}
+
+void TestLibraries::checkDamagedCountInOnePass_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("kept"); // entries 1..kept name real folders
+    QTest::newRow("Count=32767, no entries") << 32767 << 0;
+    QTest::newRow("Count=2000, two real") << 2000 << 2;
+    QTest::newRow("four missing") << 6 << 2;
+}
+
+// A damaged Count names thousands of missing entries: one pass, one write,
+// one message, and the real Libraries stay in order.
+void TestLibraries::checkDamagedCountInOnePass()
+{
+    QFETCH(int, count);
+    QFETCH(int, kept);
+    TestWorld world;
+    QByteArray ini = "[Libraries]\nCount=" + QByteArray::number(count) + "\n";
+    for (int i = 1; i <= kept; ++i)
+        ini += "name_" + QByteArray::number(i) + "=L" + QByteArray::number(i) + "\npath_" +
+               QByteArray::number(i) + "=" +
+               QFile::encodeName(world.folder("lib" + QString::number(i))) + "\n";
+    world.file(u"Cloakwell.ini"_s, ini);
+    const settings::SettingsStore store(world.settingsFile());
+    ScriptedPrompt prompt;
+    prompt.acceptMessages();
+    QElapsedTimer clock;
+    clock.start();
+    check_libraries(store, prompt);
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(prompt.seen.size(), 1);
+    QVERIFY(prompt.seen[0].text.startsWith(u"Library '"_s));
+    QCOMPARE(prompt.seen[0].text.count(u"is missing!"_s), qMin(count - kept, 10));
+    if (count - kept > 10)
+        QCOMPARE(prompt.seen[0].details.count(u"is missing!"_s), count - kept);
+    QStringList want;
+    for (int i = 1; i <= kept; ++i)
+        want << "L" + QString::number(i);
+    QCOMPARE(names(store), want);
+    QCOMPARE(store.get_setting(kLibs, u"Count"_s), QString::number(kept));
+    QCOMPARE(store.get_setting(kLibs, "name_" + QString::number(kept + 1)), QString());
 }
 
 void TestLibraries::unhiddenItems_data()

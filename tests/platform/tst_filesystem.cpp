@@ -1,3 +1,4 @@
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/TempFolder.h"
@@ -7,7 +8,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 using namespace Qt::StringLiterals;
@@ -22,6 +25,8 @@ private Q_SLOTS:
     void listingKindsAndLinks();
     void privateTempFolder();
     void removeTreeDoesNotFollowLinks();
+    void copyToNewFile_data();
+    void copyToNewFile();
 };
 
 void TestFileSystem::paths_data()
@@ -133,6 +138,57 @@ void TestFileSystem::removeTreeDoesNotFollowLinks()
     QVERIFY(QFile::link(w.path(u"outside"_s), w.path(u"KZ Temp"_s)));
     QVERIFY(removeFolderTree(w.path(u"KZ Temp"_s)));
     QCOMPARE(TestWorld::readAll(keep), QByteArray("precious"));
+}
+
+Q_DECLARE_METATYPE(platform::faults::Plan)
+
+void TestFileSystem::copyToNewFile_data()
+{
+    QTest::addColumn<platform::faults::Plan>("plan");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("taken"); // the name exists already
+    QTest::addColumn<int>("error");  // 0: copied
+    using P = platform::faults::Plan;
+    P flush;
+    flush.failFlush = 1;
+    QTest::newRow("empty") << P{} << 0LL << false << 0;
+    QTest::newRow("3 MiB") << P{} << (3LL << 20) << false << 0;
+    QTest::newRow("name taken") << P{} << 10LL << true << int(EEXIST);
+    QTest::newRow("create fails") << P{1, 0, 0, 0, 0, {}} << 10LL << false << int(EIO);
+    QTest::newRow("disk full") << P{0, 0, 1, 0, 0, {}} << 10LL << false << int(ENOSPC);
+    QTest::newRow("flush fails") << flush << 10LL << false << int(EIO);
+}
+
+// The copy is whole, or nothing of it is left; a name that is taken is never
+// written through.
+void TestFileSystem::copyToNewFile()
+{
+    QFETCH(platform::faults::Plan, plan);
+    QFETCH(qint64, size);
+    QFETCH(bool, taken);
+    QFETCH(int, error);
+    TestWorld w;
+    const QByteArray bytes = TestWorld::pattern(size, 3);
+    const QString source = w.file(u"src.jpg"_s, bytes);
+    const QString target = w.folder(u"out"_s);
+    if (taken)
+        w.file(u"out/copy.jpg"_s, "theirs");
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int dir = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_DIRECTORY);
+    platform::faults::arm(plan);
+    const CopyResult r = platform::copyToNewFile(in, dir, "copy.jpg", 0600, true);
+    platform::faults::disarm();
+    ::close(in);
+    ::close(dir);
+    QCOMPARE(r.ok, error == 0);
+    QCOMPARE(r.error, error);
+    const QString copy = w.path(u"out/copy.jpg"_s);
+    if (taken)
+        QCOMPARE(TestWorld::readAll(copy), QByteArray("theirs"));
+    else if (error)
+        QVERIFY(!QFileInfo::exists(copy));
+    else
+        QCOMPARE(TestWorld::readAll(copy), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestFileSystem)

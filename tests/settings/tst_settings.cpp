@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace settings;
 using namespace Qt::StringLiterals;
@@ -25,6 +27,13 @@ private Q_SLOTS:
     void layoutOnDisk();
     void createdPrivateAndReplacedWhole();
     void failedWriteIsReported();
+    void namesThatWouldNotReadBack_data();
+    void namesThatWouldNotReadBack();
+    void notARegularFile_data();
+    void notARegularFile();
+    void writtenThroughLinks_data();
+    void writtenThroughLinks();
+    void snapshotReadsOnce();
     void typedReaders_data();
     void typedReaders();
     void preferencesDefaultsAndFallbacks();
@@ -136,6 +145,106 @@ void TestSettings::failedWriteIsReported()
     const QByteArray before = TestWorld::readAll(w.settingsFile());
     QVERIFY(!good.save_setting(u"Bad]Section"_s, u"x"_s, u"1"_s));
     QCOMPARE(TestWorld::readAll(w.settingsFile()), before);
+}
+
+void TestSettings::namesThatWouldNotReadBack_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow(";comment") << u";x"_s << false;
+    QTest::newRow("#comment") << u"#x"_s << false;
+    QTest::newRow("[section") << u"[x]"_s << false;
+    QTest::newRow("a=b") << u"a=b"_s << false;
+    QTest::newRow("carriage return") << u"a\rb"_s << false;
+    QTest::newRow("inner ;#[") << u"a;#[b]"_s << true;
+    QTest::newRow("spaces") << u" a b "_s << true;
+}
+
+// save_setting never reports a value stored that does not read back.
+void TestSettings::namesThatWouldNotReadBack()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, stored);
+    TestWorld w;
+    SettingsStore store(w.settingsFile());
+    QVERIFY(store.save_setting(kBehavior, u"other"_s, u"1"_s));
+    QCOMPARE(store.save_setting(kBehavior, name, u"value"_s), stored);
+    QCOMPARE(store.get_setting(kBehavior, name), stored ? u"value"_s : QString());
+    QCOMPARE(store.get_setting(kBehavior, u"other"_s), u"1"_s);
+}
+
+void TestSettings::notARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named pipe") << u"fifo"_s;
+    QTest::newRow("folder") << u"folder"_s;
+}
+
+// Unreadable: read as empty (defaults) at once, never waited on, never replaced.
+void TestSettings::notARegularFile()
+{
+    QFETCH(QString, kind);
+    TestWorld w;
+    const QByteArray path = QFile::encodeName(w.settingsFile());
+    if (kind == "fifo"_L1)
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(w.settingsFile()));
+    SettingsStore store(w.settingsFile());
+    QCOMPARE(store.get_setting(kBehavior, u"encrypt_level"_s), QString());
+    const Preferences p = load_preferences(store);
+    QCOMPARE(p.encrypt_level, short(2));
+    QVERIFY(!store.save_setting(kBehavior, u"a"_s, u"1"_s));
+    struct stat st;
+    QCOMPARE(::lstat(path.constData(), &st), 0);
+    QCOMPARE(S_ISFIFO(st.st_mode), kind == "fifo"_L1);
+    QCOMPARE(QDir(w.root()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
+             kind == "fifo"_L1 ? 1 : 0);
+}
+
+void TestSettings::writtenThroughLinks_data()
+{
+    QTest::addColumn<QString>("link");   // what the link holds
+    QTest::addColumn<QString>("target"); // where the file must end up
+    QTest::newRow("absolute") << u"@/real/Cloakwell.ini"_s << u"real/Cloakwell.ini"_s;
+    QTest::newRow("relative") << u"real/Cloakwell.ini"_s << u"real/Cloakwell.ini"_s;
+    QTest::newRow("chain") << u"hop"_s << u"real/Cloakwell.ini"_s;
+    QTest::newRow("dangling") << u"real/new.ini"_s << u"real/new.ini"_s;
+}
+
+// The link stays a link; the file it names is replaced atomically.
+void TestSettings::writtenThroughLinks()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    TestWorld w;
+    w.file(u"real/Cloakwell.ini"_s, "[Behavior]\nold=1\n");
+    QVERIFY(QFile::link(u"real/Cloakwell.ini"_s, w.path(u"hop"_s)));
+    link.replace(u"@"_s, w.root());
+    QVERIFY(::symlink(QFile::encodeName(link).constData(),
+                      QFile::encodeName(w.settingsFile()).constData()) == 0);
+    SettingsStore store(w.settingsFile());
+    QVERIFY(store.save_setting(kBehavior, u"new"_s, u"2"_s));
+    QVERIFY(QFileInfo(w.settingsFile()).isSymLink());
+    QCOMPARE(store.get_setting(kBehavior, u"new"_s), u"2"_s);
+    QVERIFY(TestWorld::readAll(w.path(target)).contains("new=2"));
+    QCOMPARE(QDir(w.path(u"real"_s)).entryList(QDir::Files).size(),
+             target.endsWith("new.ini"_L1) ? 2 : 1);
+}
+
+// A snapshot answers from one reading; the store itself sees each change.
+void TestSettings::snapshotReadsOnce()
+{
+    TestWorld w;
+    SettingsStore store(w.settingsFile());
+    QVERIFY(store.save_setting(kBehavior, u"a"_s, u"1"_s));
+    const SettingsStore snap = store.snapshot();
+    QFile::remove(w.settingsFile());
+    QCOMPARE(snap.get_setting(kBehavior, u"a"_s), u"1"_s);
+    QCOMPARE(store.get_setting(kBehavior, u"a"_s), QString());
+    QVERIFY(snap.save_setting(kBehavior, u"b"_s, u"2"_s));
+    QCOMPARE(snap.get_setting(kBehavior, u"b"_s), u"2"_s);
+    QCOMPARE(store.get_setting(kBehavior, u"b"_s), u"2"_s);
 }
 
 void TestSettings::typedReaders_data()

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/Prompt.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Crash safety of hide_file and unhide_file.
+//
+// Before the first byte of a file changes, a record of the change is written
+// to the record folder: the old and the new name, the direction, the level,
+// the file's identity and the changed region in its hidden (inverted) form,
+// never the plain bytes. The record is removed after the rename. A process
+// killed in between leaves the record behind; recover_interrupted() then finds
+// the file by its identity under either name and writes the bytes its name
+// needs, so no file is ever left with a name and content that disagree.
+//
+// While an item is in progress its owner holds an exclusive flock on the
+// record, so a second running copy of the program leaves it alone.
+namespace mEncrypt {
+
+struct IntentRecord
+{
+    bool hiding = true;
+    short level = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    QByteArray oldPath;      // the file's path before the change, as the kernel sees it
+    QByteArray newPath;      // and after it
+    QByteArray hiddenRegion; // bytes 0.. of the file in their hidden form
+};
+
+// The record's bytes: magic, version, fields, then a checksum of all of it.
+QByteArray encode_record(const IntentRecord& record);
+// nullopt for a record that is cut short or damaged.
+std::optional<IntentRecord> decode_record(const QByteArray& bytes);
+
+// With durable writes the record and the file's new bytes are flushed to the
+// device at the points that make a power cut as safe as a kill; without, a
+// kill at any moment is safe and a power cut relies on the file system's own
+// ordering. Process-wide; off unless switched on.
+bool durable_writes();
+void set_durable_writes(bool on);
+
+// The record folder of this copy of the program (the data folder's).
+QString default_record_folder();
+
+// A record for one change in progress. The record only appears in the folder
+// once it is complete and locked; finish() removes it after the change.
+class PendingRecord
+{
+public:
+    PendingRecord() = default;
+    ~PendingRecord(); // releases the lock; the record stays behind
+    PendingRecord(const PendingRecord&) = delete;
+    PendingRecord& operator=(const PendingRecord&) = delete;
+
+    enum class Result { Written, Busy, Failed };
+    // Busy: a record for the same file exists (another copy of the program is
+    // changing it). Failed: err holds errno.
+    Result write(const QString& folder, const IntentRecord& record, int& err);
+    // Removes the record: the change is complete or fully undone.
+    void finish();
+
+private:
+    int m_fd = -1;
+    QByteArray m_path;
+};
+
+struct RecoveryResult
+{
+    int completed = 0;  // finished as the interrupted operation meant
+    int rolledBack = 0; // put back under the old name (the new name was taken)
+    int busy = 0;       // left alone: another running copy owns them
+    int gone = 0;       // the file was replaced or removed since: record dropped
+    int failed = 0;     // could not be repaired now; the record stays for next time
+};
+
+// Finishes (or rolls back) every interrupted item recorded in the folder and
+// removes its record. Cheap when the folder is empty or missing.
+RecoveryResult recover_interrupted(const QString& folder);
+
+// Recovers and tells the user in one message how many items were completed
+// (nothing is shown when there was nothing to do).
+RecoveryResult recover_and_report(const QString& folder, platform::PromptService& prompt);
+
+} // namespace mEncrypt
