@@ -29,11 +29,14 @@ using namespace bench;
 
 // Does what the progress window does on every item before it shows: a look
 // at the clock.
-class ClockProgress : public mHide::BulkProgress
+class ClockProgress : public engine::OperationProgress
 {
 public:
-    void start(bool) override { m_start = bench::now(); }
-    void step(qint64) override { m_late |= bench::now() - m_start > 1.0; }
+    void start(const QString&) override { m_start = bench::now(); }
+    void step(const engine::OperationReport&, const QString&) override
+    {
+        m_late |= bench::now() - m_start > 1.0;
+    }
     bool cancelled() const override { return false; }
     void finish() override {}
 

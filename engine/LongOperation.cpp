@@ -61,12 +61,29 @@ const OperationReport& LongOperation::finish()
     if (m_progress)
         m_progress->finish();
     m_cursor.reset();
-    const FailureSummary summary = summarizeFailures(m_report.failures, m_failureVerb);
+    FailureSummary summary = summarizeFailures(m_report.failures, m_failureVerb);
+    const bool failed = !summary.text.isEmpty();
+    const auto paragraph = [](QString& to, const QString& text) {
+        if (!text.isEmpty())
+            to += (to.isEmpty() ? QString() : QStringLiteral("\n\n")) + text;
+    };
+    paragraph(summary.text, m_remark);
+    paragraph(summary.details, m_remarkDetails);
     if (!summary.text.isEmpty()) {
-        m_prompt.ask(platform::PromptRequest{summary.text, QString(), platform::PromptButtons::Ok,
-                                             platform::PromptIcon::Warning, summary.details});
+        m_prompt.ask(platform::PromptRequest{
+            summary.text, m_summaryTitle, platform::PromptButtons::Ok,
+            failed ? platform::PromptIcon::Warning : platform::PromptIcon::Information,
+            summary.details});
     }
     return m_report;
+}
+
+void LongOperation::setRemark(const QString& text, const QString& itemsHeading,
+                              const QStringList& items)
+{
+    m_remark = text;
+    m_remarkDetails = items.isEmpty() ? QString() : itemsHeading + QLatin1Char('\n') +
+                                                        items.join(QLatin1Char('\n'));
 }
 
 } // namespace engine

@@ -4,6 +4,8 @@
 #include "engine/OperationReport.h"
 #include "platform/Prompt.h"
 
+#include <QStringList>
+
 #include <optional>
 
 // A command that works through many items (hide, unhide, move, copy, delete
@@ -61,6 +63,13 @@ public:
 
     const OperationReport& report() const { return m_report; }
 
+    // The title of the summary box ("" for the program's name).
+    void setSummaryTitle(const QString& title) { m_summaryTitle = title; }
+    // A paragraph the summary adds after the failures, and shows alone when
+    // nothing failed, for items that were done in a way the user should know
+    // of; the items are listed in the details under the heading.
+    void setRemark(const QString& text, const QString& itemsHeading, const QStringList& items);
+
     // Ends the hourglass and the progress window, then tells the user once
     // of every failure collected. Only the first call does anything; the
     // report of the whole operation.
@@ -80,6 +89,9 @@ private:
     platform::PromptService& m_prompt;
     OperationProgress* m_progress;
     QString m_failureVerb;
+    QString m_summaryTitle;
+    QString m_remark;
+    QString m_remarkDetails;
     LiftingPrompt m_lifting;
     std::optional<browse::WaitCursor> m_cursor;
     OperationReport m_report;

@@ -66,21 +66,12 @@ void fProgress::start(const QString& actionText)
 {
     m_running = true;
     m_cancelled = false;
-    m_countsOnly = false;
     m_soFar = engine::OperationReport();
     m_done = 0;
     m_item.clear();
     m_startedAt = m_lastPump = m_clock();
     action_label->setText(actionText);
     cancel_button->setEnabled(true);
-    showFigures();
-}
-
-void fProgress::start(bool hiding)
-{
-    start(hiding ? QStringLiteral("Hiding files and folders...")
-                 : QStringLiteral("Unhiding files and folders..."));
-    m_countsOnly = true;
     showFigures();
 }
 
@@ -93,15 +84,8 @@ void fProgress::step(const engine::OperationReport& soFar, const QString& curren
     m_soFar.skipped = soFar.skipped;
     m_soFar.refused = soFar.refused;
     m_done = soFar.done();
-    m_item = currentItem;
-    throttled();
-}
-
-void fProgress::step(qint64 done)
-{
-    if (!m_running)
-        return;
-    m_done = done;
+    if (!currentItem.isEmpty())
+        m_item = currentItem;
     throttled();
 }
 
@@ -152,10 +136,6 @@ void fProgress::showFigures()
     const QLocale locale;
     count_label->setText(m_done == 1 ? QStringLiteral("1 item done")
                                      : locale.toString(m_done) + QStringLiteral(" items done"));
-    item_label->setVisible(!m_countsOnly);
-    tally_label->setVisible(!m_countsOnly);
-    if (m_countsOnly)
-        return;
     // Before the window first shows, the label has no width yet: the
     // window's own least width, less its margins, is what it will get.
     const QMargins margins = layout()->contentsMargins();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/LongOperation.h"
-#include "engine/mHide.h"
 
 #include <QDialog>
 
@@ -17,9 +16,8 @@ class QPushButton;
 // so quick commands never flash it. While it shows, the operation lets
 // pending events through a few times a second so that Cancel can be pressed;
 // the window is modal to the whole program, so no other command can start
-// meanwhile. The Hide and Unhide walks drive it through their own, shorter
-// interface (the count only).
-class fProgress : public QDialog, public mHide::BulkProgress, public engine::OperationProgress
+// meanwhile.
+class fProgress : public QDialog, public engine::OperationProgress
 {
     Q_OBJECT
 public:
@@ -30,12 +28,9 @@ public:
 
     explicit fProgress(QWidget* owner = nullptr, Clock clock = {});
 
-    // A long operation.
     void start(const QString& actionText) override;
+    // An empty item keeps the one shown: the operation passed over an item.
     void step(const engine::OperationReport& soFar, const QString& currentItem) override;
-    // A Hide or Unhide walk.
-    void start(bool hiding) override;
-    void step(qint64 done) override;
 
     bool cancelled() const override { return m_cancelled; }
     void finish() override;
@@ -59,11 +54,10 @@ private:
     qint64 m_lastPump = 0;
     bool m_running = false;
     bool m_cancelled = false;
-    // The latest figures; a walk gives the count only.
+    // The latest figures.
     engine::OperationReport m_soFar;
     qint64 m_done = 0;
     QString m_item;
-    bool m_countsOnly = false;
 
     QLabel* action_label = nullptr;
     QLabel* item_label = nullptr;

@@ -1,6 +1,7 @@
 // The Hide and Unhide commands and the in-place updates of nodes and items.
 #include "engine/mHide.h"
 
+#include "browse/HiddenLook.h"
 #include "browse/mFileInfo.h"
 #include "browse/mGetFolders.h"
 #include "engine/mHideWalk.h"
@@ -38,14 +39,11 @@ bool changeTreeNode(TreeNode* node, Walk& walk)
     if (!at.isValid())
         return true;
     node = tree.nodeFromIndex(at);
-    const settings::Preferences& p = ctx.browse.prefs;
     const QString parentKey = node->parent ? node->parent->key : platform::parentFolder(node->key);
     tree.setNodeFlag(node, walk.hiding());
     tree.setNodeKey(node, platform::joinPath(parentKey, name));
-    if (walk.hiding())
-        tree.setNodeAppearance(node, p.color_2, p.bold_2);
-    else
-        tree.setNodeAppearance(node, p.color_1, p.bold_1);
+    const browse::ItemLook look = browse::item_look(ctx.browse.prefs, walk.hiding());
+    tree.setNodeAppearance(node, look.color, look.bold);
     return true;
 }
 
@@ -73,16 +71,13 @@ QString changeListItem(const QString& key, Walk& walk)
     if (row < 0)
         return newKey;
     browse::ListItem item = list.item(row);
-    const settings::Preferences& p = ctx.browse.prefs;
+    const browse::ItemLook look = browse::item_look(ctx.browse.prefs, walk.hiding());
     item.hidden = walk.hiding();
     item.key = newKey;
     item.hasColor = true;
-    item.color = walk.hiding() ? p.color_2 : p.color_1;
-    item.bold = walk.hiding() ? p.bold_2 : p.bold_1;
-    item.toolTip = walk.hiding()
-                       ? QStringLiteral("Encrypted Name: \"") + name +
-                             QStringLiteral("\" (Level ") + name.right(1) + QLatin1Char(')')
-                       : QString();
+    item.color = look.color;
+    item.bold = look.bold;
+    item.toolTip = walk.hiding() ? browse::hidden_item_tooltip(name) : QString();
     list.setItem(row, std::move(item));
     return newKey;
 }
@@ -220,7 +215,6 @@ BulkResult selectionCommand(const Context& ctx, bool hiding)
     default:
         break; // nothing is hidden or unhidden from the Explorer
     }
-    Walk::tellSummary(result, hiding, ctx.browse.prompt);
     if (ctx.enable_toolbar)
         ctx.enable_toolbar();
     return result;

@@ -3,6 +3,7 @@
 #include "browse/BrowseContext.h"
 #include "browse/BrowsePane.h"
 #include "browse/TreeNode.h"
+#include "engine/LongOperation.h"
 #include "engine/OperationReport.h"
 
 #include <QString>
@@ -20,25 +21,6 @@
 // walk that stops part way (a refusal, Cancel) leaves no item half done.
 namespace mHide {
 
-// Feedback for a walk that may touch many thousands of items. The window's
-// implementation shows itself only once a walk has run for a while, with the
-// count done and a Cancel button; tests script it.
-class BulkProgress
-{
-public:
-    virtual ~BulkProgress() = default;
-    // A walk begins. hiding: Hide (true) or Unhide (false).
-    virtual void start(bool hiding) = 0;
-    // Called after each item with the number of items done so far. The
-    // window may show itself here and let pending events through, so it must
-    // keep that cheap when called often.
-    virtual void step(qint64 done) = 0;
-    // True once the user asked to stop; the walk ends after the current item.
-    virtual bool cancelled() const = 0;
-    // The walk is over, cancelled or not.
-    virtual void finish() = 0;
-};
-
 // What the commands need of the main window. The window passes its state's
 // browse context, the Libraries window's pane (nullptr while that window is
 // closed) and the window-side steps.
@@ -49,7 +31,7 @@ struct Context
     std::function<void()> clear_edit_buffer = {};
     std::function<void()> enable_toolbar = {};
     std::function<void()> focusLibrariesTree = {}; // give the Libraries tree the keyboard focus
-    BulkProgress* progress = nullptr;              // nullptr: no progress window
+    engine::OperationProgress* progress = nullptr; // nullptr: no progress window
 };
 
 // What a command or walk did, item by item.

@@ -11,15 +11,6 @@ namespace mHide {
 
 namespace detail {
 
-platform::PromptAnswer Walk::LiftingPrompt::ask(const platform::PromptRequest& request)
-{
-    m_walk.m_cursor.reset();
-    const platform::PromptAnswer answer = m_walk.m_ctx.browse.prompt.ask(request);
-    if (m_walk.m_active)
-        m_walk.m_cursor.emplace();
-    return answer;
-}
-
 static QString recordFolderOf(const platform::DataFolders& folders)
 {
     if (!folders.recordFolder.isEmpty() || folders.dataFolder.isEmpty())
@@ -29,16 +20,18 @@ static QString recordFolderOf(const platform::DataFolders& folders)
 
 Walk::Walk(const Context& ctx, bool hiding)
     : m_ctx(ctx), m_hiding(hiding),
-      m_prompt(*this), m_enc{ctx.browse.prefs, m_prompt, recordFolderOf(ctx.browse.folders),
-                             &m_report, &m_nameOnly}
+      m_op(ctx.browse.prompt, ctx.progress,
+           hiding ? QStringLiteral("Hiding files and folders...")
+                  : QStringLiteral("Unhiding files and folders..."),
+           hiding ? QStringLiteral("hidden") : QStringLiteral("unhidden")),
+      m_enc{ctx.browse.prefs, m_op.prompt(), recordFolderOf(ctx.browse.folders), &m_itemFailures,
+            &m_nameOnly}
 {
+    m_op.setSummaryTitle(hiding ? QStringLiteral("Encrypt error") : QStringLiteral("Decrypt Error"));
     // Items a crash interrupted are finished before anything else is touched.
     mEncrypt::recover_and_report(m_enc.recordFolder.isEmpty() ? mEncrypt::default_record_folder()
                                                               : m_enc.recordFolder,
-                                 ctx.browse.prompt);
-    m_cursor.emplace();
-    if (m_ctx.progress)
-        m_ctx.progress->start(hiding);
+                                 m_op.prompt());
 }
 
 bool Walk::needsChange(const QString& name) const
@@ -48,33 +41,29 @@ bool Walk::needsChange(const QString& name) const
 
 bool Walk::stopped()
 {
-    if (!m_result.cancelled && m_active && m_ctx.progress && m_ctx.progress->cancelled())
-        m_result.cancelled = true;
-    return m_result.cancelled;
-}
-
-void Walk::counted()
-{
-    if (m_ctx.progress && m_active)
-        m_ctx.progress->step(m_result.done());
+    return m_op.stopped();
 }
 
 QString Walk::change(const QString& path, bool folder)
 {
+    const size_t reported = m_itemFailures.failures.size();
     QString name;
     if (folder)
         name = m_hiding ? mEncrypt::hide_folder(path, m_enc) : mEncrypt::unhide_folder(path, m_enc);
     else
         name = m_hiding ? mEncrypt::hide_file(path, m_enc) : mEncrypt::unhide_file(path, m_enc);
-    ++(name.isEmpty() ? m_result.refused : m_result.changed);
-    counted();
+    if (!name.isEmpty())
+        m_op.changed(path);
+    else if (m_itemFailures.failures.size() > reported)
+        m_op.refused(path, m_itemFailures.failures.back().reason);
+    else
+        m_op.refused(path); // the item operation has told the user why
     return name;
 }
 
 void Walk::skip()
 {
-    ++m_result.skipped;
-    counted();
+    m_op.skipped(QString());
 }
 
 bool Walk::isProtected(const QString& folder)
@@ -137,40 +126,26 @@ void Walk::folderTree(const QString& path)
 
 BulkResult Walk::end()
 {
-    if (m_active) {
-        m_active = false;
-        m_cursor.reset();
-        if (m_ctx.progress)
-            m_ctx.progress->finish();
-        m_result.failures = m_report.failures;
-        m_result.nameOnly = m_nameOnly;
-    }
-    return m_result;
-}
-
-void Walk::tellSummary(const BulkResult& result, bool hiding, platform::PromptService& prompt)
-{
-    if (result.failures.empty() && result.nameOnly.isEmpty())
-        return;
-    const engine::FailureSummary s = engine::summarizeFailures(
-        result.failures, hiding ? QStringLiteral("hidden") : QStringLiteral("unhidden"));
-    QString text = s.text, details = s.details;
-    if (!result.nameOnly.isEmpty()) {
-        const qsizetype n = result.nameOnly.size();
-        const QString note =
+    if (m_result)
+        return *m_result;
+    if (!m_nameOnly.isEmpty()) {
+        const qsizetype n = m_nameOnly.size();
+        m_op.setRemark(
             (n == 1 ? QStringLiteral("1 file was") : QStringLiteral("%1 files were").arg(n)) +
-            QStringLiteral(" hidden by name only (level 1): it cannot be told whether another "
-                           "program has them open, so their content was left unchanged.");
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + note;
-        details += (details.isEmpty() ? QString() : QStringLiteral("\n\n")) +
-                   QStringLiteral("Hidden by name only:\n") +
-                   result.nameOnly.join(QLatin1Char('\n'));
+                QStringLiteral(" hidden by name only (level 1): it cannot be told whether another "
+                               "program has them open, so their content was left unchanged."),
+            QStringLiteral("Hidden by name only:"), m_nameOnly);
     }
-    prompt.ask(platform::PromptRequest{
-        text, hiding ? QStringLiteral("Encrypt error") : QStringLiteral("Decrypt Error"),
-        platform::PromptButtons::Ok,
-        result.failures.empty() ? platform::PromptIcon::Information : platform::PromptIcon::Warning,
-        details});
+    const engine::OperationReport& r = m_op.finish();
+    BulkResult result;
+    result.changed = r.changed;
+    result.skipped = r.skipped;
+    result.refused = r.refused;
+    result.cancelled = r.cancelled;
+    result.failures = r.failures;
+    result.nameOnly = m_nameOnly;
+    m_result = result;
+    return result;
 }
 
 void Walk::allLibraries()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "browse/WaitCursor.h"
 #include "engine/mEncrypt.h"
 #include "engine/mHide.h"
 
@@ -11,10 +10,9 @@
 // The machinery shared by the Hide and Unhide commands; not for other callers.
 namespace mHide::detail {
 
-// One command's walk over the disk: the hourglass, the progress window, the
-// counts, and the item operations in the command's direction. The hourglass
-// goes away while a refusal is shown and for good at end(), before the panes
-// are refreshed, so no message ever shows under it.
+// One command's walk over the disk, run as a long operation (the hourglass,
+// the progress window, the counts, one summary at the end), with the item
+// operations in the command's direction.
 class Walk
 {
 public:
@@ -47,35 +45,19 @@ public:
     // walked into, never renamed.
     bool isProtected(const QString& folder);
 
-    // Ends the hourglass and the progress window; the counts so far.
+    // Ends the hourglass and the progress window and tells, once, what could
+    // not be done and which files were hidden by name only; the counts.
     BulkResult end();
 
-    // The summary of what could not be done, once, at the end of a command.
-    static void tellSummary(const BulkResult& result, bool hiding, platform::PromptService& prompt);
-
 private:
-    // The command's prompts, with the hourglass lifted while one is up.
-    class LiftingPrompt : public platform::PromptService
-    {
-    public:
-        explicit LiftingPrompt(Walk& walk) : m_walk(walk) {}
-        platform::PromptAnswer ask(const platform::PromptRequest& request) override;
-
-    private:
-        Walk& m_walk;
-    };
-
-    void counted();
-
     const Context& m_ctx;
     const bool m_hiding;
-    bool m_active = true;
-    std::optional<browse::WaitCursor> m_cursor;
-    LiftingPrompt m_prompt;
-    engine::OperationReport m_report;
+    engine::LongOperation m_op;
+    // What the item operations report beyond a refusal they have shown.
+    engine::OperationReport m_itemFailures;
     QStringList m_nameOnly;
     mEncrypt::Context m_enc;
-    BulkResult m_result;
+    std::optional<BulkResult> m_result;
     std::optional<QSet<QString>> m_protected;
 };
 

@@ -19,7 +19,7 @@ using mEncrypt::plain_name;
 using platform::PromptAnswer;
 
 // Stands in for the progress window: cancels once a number of items are done.
-struct ScriptedProgress : mHide::BulkProgress
+struct ScriptedProgress : engine::OperationProgress
 {
     qint64 cancelAfter = -1;
     int starts = 0;
@@ -28,13 +28,14 @@ struct ScriptedProgress : mHide::BulkProgress
     bool hourglassAtEveryStep = true;
     bool m_cancelled = false;
 
-    void start(bool) override
+    void start(const QString&) override
     {
         ++starts;
         m_cancelled = false;
     }
-    void step(qint64 done) override
+    void step(const engine::OperationReport& soFar, const QString&) override
     {
+        const qint64 done = soFar.done();
         steps.append(done);
         hourglassAtEveryStep &= QGuiApplication::overrideCursor() != nullptr;
         if (cancelAfter >= 0 && done >= cancelAfter)
