@@ -123,6 +123,9 @@ public:
     void arc(const QRectF& box, QPointF start, QPointF end, ArcKind kind);
     void angleArc(QPointF centre, double radius, double startDeg, double sweepDeg);
     void setPixel(QPointF p, QColor c);
+    // A region (logical rectangles) filled with the object's brush, or with
+    // the selected brush when there is no object.
+    void fillRegion(const std::vector<QRectF>& rects, std::optional<quint32> brushObject);
     // ETO_OPAQUE 2, ETO_CLIPPED 4 use the rectangle; dx are logical advances.
     void text(QPointF reference, const QString& text, quint32 options, const QRectF& rect,
               const std::vector<double>& dx);

@@ -362,6 +362,22 @@ void MetaCanvas::angleArc(QPointF centre, double radius, double startDeg, double
     drawShape(path, true, false);
 }
 
+void MetaCanvas::fillRegion(const std::vector<QRectF>& rects, std::optional<quint32> brushObject)
+{
+    QPainterPath region;
+    for (const QRectF& r : rects)
+        region.addRect(r.normalized());
+    region.setFillRule(Qt::WindingFill);
+    const MetaBrush selected = m_s.brush;
+    const MetaPen pen = m_s.pen;
+    if (brushObject)
+        selectObject(*brushObject);
+    m_s.pen.style = 5; // regions are filled without an outline
+    drawShape(region, false, true);
+    m_s.brush = selected;
+    m_s.pen = pen;
+}
+
 void MetaCanvas::setPixel(QPointF p, QColor c)
 {
     if (m_inPath || !spend(1))

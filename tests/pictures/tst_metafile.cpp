@@ -232,6 +232,22 @@ void TestMetafile::drawing_data()
                .rectangle(QRect(0, 0, 240, 120))
                .finish(240, 120)
         << QSize() << QSize(240, 120) << Probes{{{60, 60}, kRed}, {{180, 60}, kNone}};
+    // Filled with its own brush, not the selected one, and without an outline.
+    QTest::newRow("emf fill region")
+        << EmfWriter()
+               .brush(1, 0, kRed)
+               .brush(2, 0, kBlue)
+               .select(2)
+               .ints(71, {0, 0,   240, 120, 64, 1,  32, 1,   2,  32,  0,
+                          0, 240, 120, 0,   0,  60, 60, 180, 60, 240, 120})
+               .rectangle(QRect(100, 0, 20, 20))
+               .finish(240, 120)
+        << QSize() << QSize(240, 120)
+        << Probes{{{1, 1}, kRed},
+                  {{30, 30}, kRed},
+                  {{200, 90}, kRed},
+                  {{90, 90}, kNone},
+                  {{110, 10}, kBlue}};
     QTest::newRow("emf stretched bitmap")
         << EmfWriter().stretchDib(QRect(0, 0, 120, 120), quads2x2()).finish(240, 120) << QSize()
         << QSize(240, 120)
