@@ -46,10 +46,11 @@ struct MetaFont
 
 struct MetaObject
 {
-    enum class Kind { Pen, Brush, Font, Other } kind = Kind::Other;
+    enum class Kind { Pen, Brush, Font, Region, Other } kind = Kind::Other;
     MetaPen pen;
     MetaBrush brush;
     MetaFont font;
+    std::vector<QRectF> region; // logical rectangles
 };
 
 enum class ArcKind { Arc, ArcTo, Chord, Pie };
@@ -106,6 +107,8 @@ public:
     // rects in device units; mode RGN_AND 1, OR 2, XOR 3, DIFF 4, COPY 5
     void selectClipRegion(const std::vector<QRectF>& deviceRects, quint32 mode);
     void resetClip();
+    // A region object as the clip (no object: no clip).
+    void selectClipObject(quint32 index);
     void selectClipPath(quint32 mode);
 
     // --- Drawing ---
@@ -126,6 +129,7 @@ public:
     // A region (logical rectangles) filled with the object's brush, or with
     // the selected brush when there is no object.
     void fillRegion(const std::vector<QRectF>& rects, std::optional<quint32> brushObject);
+    void fillRegionObject(quint32 regionObject, std::optional<quint32> brushObject);
     // ETO_OPAQUE 2, ETO_CLIPPED 4 use the rectangle; dx are logical advances.
     void text(QPointF reference, const QString& text, quint32 options, const QRectF& rect,
               const std::vector<double>& dx);

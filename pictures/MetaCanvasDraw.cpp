@@ -378,6 +378,15 @@ void MetaCanvas::fillRegion(const std::vector<QRectF>& rects, std::optional<quin
     m_s.pen = pen;
 }
 
+void MetaCanvas::fillRegionObject(quint32 regionObject, std::optional<quint32> brushObject)
+{
+    if (regionObject < m_objects.size() && m_objects[regionObject] &&
+        m_objects[regionObject]->kind == MetaObject::Kind::Region) {
+        const std::vector<QRectF> rects = m_objects[regionObject]->region;
+        fillRegion(rects, brushObject);
+    }
+}
+
 void MetaCanvas::setPixel(QPointF p, QColor c)
 {
     if (m_inPath || !spend(1))

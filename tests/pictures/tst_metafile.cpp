@@ -149,6 +149,27 @@ void TestMetafile::drawing_data()
                    {QPolygon(QRect(0, 0, 2400, 1200)), QPolygon(QRect(600, 300, 1200, 600))})
                .finish(kWmfBounds, 1440)
         << QSize() << QSize(160, 80) << Probes{{{10, 10}, kBlue}, {{80, 40}, kNone}};
+    // Two spans in one band, filled with brush 2 (not the selected one).
+    QTest::newRow("wmf fill region")
+        << wmfStart()
+               .brush(0, kBlue)
+               .select(1)
+               .brush(0, kRed)
+               .region(0, 600, {{0, 600}, {1800, 2400}})
+               .fillRegion(3, 2)
+               .finish(kWmfBounds, 1440)
+        << QSize() << QSize(160, 80)
+        << Probes{{{20, 20}, kRed}, {{140, 20}, kRed}, {{80, 20}, kNone}, {{20, 60}, kNone}};
+    QTest::newRow("wmf clip region")
+        << wmfStart()
+               .brush(0, kBlue)
+               .select(1)
+               .region(0, 600, {{0, 600}, {1800, 2400}})
+               .selectClipRegion(2)
+               .rectangle(QRect(0, 0, 2400, 1200))
+               .finish(kWmfBounds, 1440)
+        << QSize() << QSize(160, 80)
+        << Probes{{{20, 20}, kBlue}, {{140, 20}, kBlue}, {{80, 20}, kNone}, {{20, 60}, kNone}};
     // From east to north, counter-clockwise: the top right quarter.
     QTest::newRow("wmf pie") << wmfStart()
                                     .brush(0, kRed)
