@@ -177,7 +177,8 @@ private:
     bool prepare(bool stroke, bool fill); // false: nothing to draw
     void drawShape(const QPainterPath& shape, bool stroke, bool fill);
     QRectF visiblePart(const QRectF& logical) const;
-    void drawFarShape(const QPainterPath& outputShape, const QTransform& t);
+    bool reachesFar(const QRectF& extent) const;
+    void drawFarShape(const QPainterPath& outputShape, const QTransform& t, const QRectF& extent);
     void drawPath(bool stroke, bool fill);
     void combineClip(const QPainterPath& outputShape, quint32 mode);
     QPainterPath outputRect(const QRectF& logical) const;

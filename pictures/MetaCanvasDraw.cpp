@@ -141,18 +141,27 @@ void MetaCanvas::drawShape(const QPainterPath& shape, bool stroke, bool fill)
         return;
     const QTransform t = full();
     const QRectF extent = t.mapRect(shape.controlPointRect());
-    if (extent.width() + extent.height() > kLongShape) {
-        drawFarShape(t.map(shape), t);
+    if (reachesFar(extent)) {
+        drawFarShape(t.map(shape), t, extent);
         return;
     }
     m_painter.drawPath(shape);
 }
 
+// True when a shape of this output extent reaches well past the picture.
+bool MetaCanvas::reachesFar(const QRectF& extent) const
+{
+    const double size =
+        m_painter.device() ? m_painter.device()->width() + m_painter.device()->height() : 0;
+    return extent.width() + extent.height() > qMax(4096.0, 4 * size);
+}
+
 // A shape reaching far beyond the picture: the rasteriser would walk all of
-// it (seconds for a line kilometres long), so it is cut to the picture first.
-// Outlines are made solid, since dashes along such a line would be counted
-// out one by one.
-void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform& t)
+// it (seconds for a turned outline kilometres long), so it is cut to the
+// picture first. Outlines longer still are made solid, since their dashes
+// would be counted out one by one.
+void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform& t,
+                              const QRectF& extent)
 {
     const QPen pen = m_painter.pen();
     const QBrush brush = m_painter.brush();
@@ -173,6 +182,8 @@ void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform&
         stroker.setWidth(qMax(1.0, qMin(penWidth, kLongShape)));
         stroker.setCapStyle(pen.capStyle());
         stroker.setJoinStyle(pen.joinStyle());
+        if (pen.style() != Qt::SolidLine && extent.width() + extent.height() <= kLongShape)
+            stroker.setDashPattern(pen.style());
         m_painter.fillPath(stroker.createStroke(outputShape).intersected(area), pen.brush());
     }
 }
@@ -553,7 +564,7 @@ QRectF MetaCanvas::visiblePart(const QRectF& logical) const
 {
     const QTransform t = full();
     const QRectF extent = t.mapRect(logical);
-    if (extent.width() + extent.height() <= kLongShape || !t.isInvertible() || !m_painter.device())
+    if (!reachesFar(extent) || !t.isInvertible() || !m_painter.device())
         return logical;
     const QRectF area(-2, -2, m_painter.device()->width() + 4, m_painter.device()->height() + 4);
     return t.inverted().mapRect(area).intersected(logical);
