@@ -269,6 +269,18 @@ void TestMetafile::drawing_data()
                   {{200, 90}, kRed},
                   {{90, 90}, kNone},
                   {{110, 10}, kBlue}};
+    // The bitmap claims 1000 rows and carries 2: left out, the rest drawn.
+    QByteArray shortDib = EmfWriter()
+                              .stretchDib(QRect(0, 0, 120, 120), quads2x2())
+                              .select(0x80000008)
+                              .select(0x80000004)
+                              .rectangle(QRect(200, 0, 40, 40))
+                              .finish(240, 120);
+    shortDib[88 + 80 + 8] = char(0xE8); // the info header's height: 1000
+    shortDib[88 + 80 + 9] = char(0x03);
+    QTest::newRow("emf bitmap shorter than its header")
+        << shortDib << QSize() << QSize(240, 120)
+        << Probes{{{30, 30}, kNone}, {{90, 90}, kNone}, {{220, 20}, qRgb(0, 0, 0)}};
     QTest::newRow("emf stretched bitmap")
         << EmfWriter().stretchDib(QRect(0, 0, 120, 120), quads2x2()).finish(240, 120) << QSize()
         << QSize(240, 120)
