@@ -69,6 +69,25 @@ QRectF dibSource(const QImage& img, double x, double y, double w, double h)
     return QRectF(x, img.height() - y - h, w, h).intersected(QRectF(img.rect()));
 }
 
+// The rectangles of region data (a 32-byte header, then the rectangles);
+// none when the data is unsound or too large to be a drawn region.
+std::vector<QRectF> regionRects(MetaBytes& r, quint32 size)
+{
+    std::vector<QRectF> rects;
+    if (size < 32 || !r.has(size))
+        return rects;
+    r.u32(); // header size
+    r.u32(); // type
+    const quint32 n = r.u32();
+    r.u32();  // size of the rectangles
+    rectl(r); // bounds
+    if (!r.ok() || n > 16384 || qint64(n) * 16 > qint64(size) - 32)
+        return rects;
+    for (quint32 i = 0; i < n; ++i)
+        rects.push_back(rectl(r));
+    return rects;
+}
+
 void polyRecord(quint32 type, MetaBytes& r, MetaCanvas& canvas)
 {
     const bool small = type >= 85;
@@ -481,6 +500,17 @@ bool playRecord(quint32 type, MetaBytes& r, MetaCanvas& canvas)
     case 68:
         canvas.abortPath();
         break;
+    case 71:   // FILLRGN
+    case 74: { // PAINTRGN
+        rectl(r);
+        const quint32 cb = r.u32();
+        const std::optional<quint32> brush =
+            type == 71 ? std::optional<quint32>(r.u32()) : std::nullopt;
+        const std::vector<QRectF> rects = regionRects(r, cb);
+        if (r.ok() && !rects.empty())
+            canvas.fillRegion(rects, brush);
+        break;
+    }
     case 75: { // EXTSELECTCLIPRGN
         const quint32 cb = r.u32();
         const quint32 mode = r.u32();
@@ -491,18 +521,9 @@ bool playRecord(quint32 type, MetaBytes& r, MetaCanvas& canvas)
                 canvas.resetClip();
             break;
         }
-        r.u32();
-        r.u32();
-        const quint32 n = r.u32();
-        r.u32();
-        rectl(r);
-        // A region of more rectangles than this is no clip anyone drew.
-        if (!r.ok() || n > 16384 || !r.has(qsizetype(n) * 16))
-            break;
-        std::vector<QRectF> rects;
-        for (quint32 i = 0; i < n; ++i)
-            rects.push_back(rectl(r));
-        canvas.selectClipRegion(rects, mode);
+        const std::vector<QRectF> rects = regionRects(r, cb);
+        if (r.ok() && !rects.empty())
+            canvas.selectClipRegion(rects, mode);
         break;
     }
     case 76:

@@ -114,6 +114,9 @@ void MetaCanvas::selectObject(quint32 index)
     case MetaObject::Kind::Font:
         m_s.font = o->font;
         break;
+    case MetaObject::Kind::Region: // selecting a region makes it the clip
+        selectClipObject(index);
+        break;
     case MetaObject::Kind::Other:
         break;
     }
@@ -334,6 +337,23 @@ void MetaCanvas::resetClip()
 {
     m_s.clipped = false;
     m_s.clip = QPainterPath();
+}
+
+void MetaCanvas::selectClipObject(quint32 index)
+{
+    if (index >= m_objects.size() || !m_objects[index] ||
+        m_objects[index]->kind != MetaObject::Kind::Region) {
+        resetClip();
+        return;
+    }
+    QPainterPath shape;
+    shape.setFillRule(Qt::WindingFill);
+    for (const QRectF& r : m_objects[index]->region) {
+        if (!spend(4))
+            return;
+        shape.addPath(outputRect(r));
+    }
+    combineClip(shape, 5);
 }
 
 void MetaCanvas::selectClipPath(quint32 mode)

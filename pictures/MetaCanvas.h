@@ -46,10 +46,11 @@ struct MetaFont
 
 struct MetaObject
 {
-    enum class Kind { Pen, Brush, Font, Other } kind = Kind::Other;
+    enum class Kind { Pen, Brush, Font, Region, Other } kind = Kind::Other;
     MetaPen pen;
     MetaBrush brush;
     MetaFont font;
+    std::vector<QRectF> region; // logical rectangles
 };
 
 enum class ArcKind { Arc, ArcTo, Chord, Pie };
@@ -106,6 +107,8 @@ public:
     // rects in device units; mode RGN_AND 1, OR 2, XOR 3, DIFF 4, COPY 5
     void selectClipRegion(const std::vector<QRectF>& deviceRects, quint32 mode);
     void resetClip();
+    // A region object as the clip (no object: no clip).
+    void selectClipObject(quint32 index);
     void selectClipPath(quint32 mode);
 
     // --- Drawing ---
@@ -123,6 +126,10 @@ public:
     void arc(const QRectF& box, QPointF start, QPointF end, ArcKind kind);
     void angleArc(QPointF centre, double radius, double startDeg, double sweepDeg);
     void setPixel(QPointF p, QColor c);
+    // A region (logical rectangles) filled with the object's brush, or with
+    // the selected brush when there is no object.
+    void fillRegion(const std::vector<QRectF>& rects, std::optional<quint32> brushObject);
+    void fillRegionObject(quint32 regionObject, std::optional<quint32> brushObject);
     // ETO_OPAQUE 2, ETO_CLIPPED 4 use the rectangle; dx are logical advances.
     void text(QPointF reference, const QString& text, quint32 options, const QRectF& rect,
               const std::vector<double>& dx);
@@ -170,7 +177,8 @@ private:
     bool prepare(bool stroke, bool fill); // false: nothing to draw
     void drawShape(const QPainterPath& shape, bool stroke, bool fill);
     QRectF visiblePart(const QRectF& logical) const;
-    void drawFarShape(const QPainterPath& outputShape, const QTransform& t);
+    bool reachesFar(const QRectF& extent) const;
+    void drawFarShape(const QPainterPath& outputShape, const QTransform& t, const QRectF& extent);
     void drawPath(bool stroke, bool fill);
     void combineClip(const QPainterPath& outputShape, quint32 mode);
     QPainterPath outputRect(const QRectF& logical) const;

@@ -141,18 +141,27 @@ void MetaCanvas::drawShape(const QPainterPath& shape, bool stroke, bool fill)
         return;
     const QTransform t = full();
     const QRectF extent = t.mapRect(shape.controlPointRect());
-    if (extent.width() + extent.height() > kLongShape) {
-        drawFarShape(t.map(shape), t);
+    if (reachesFar(extent)) {
+        drawFarShape(t.map(shape), t, extent);
         return;
     }
     m_painter.drawPath(shape);
 }
 
+// True when a shape of this output extent reaches well past the picture.
+bool MetaCanvas::reachesFar(const QRectF& extent) const
+{
+    const double size =
+        m_painter.device() ? m_painter.device()->width() + m_painter.device()->height() : 0;
+    return extent.width() + extent.height() > qMax(4096.0, 4 * size);
+}
+
 // A shape reaching far beyond the picture: the rasteriser would walk all of
-// it (seconds for a line kilometres long), so it is cut to the picture first.
-// Outlines are made solid, since dashes along such a line would be counted
-// out one by one.
-void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform& t)
+// it (seconds for a turned outline kilometres long), so it is cut to the
+// picture first. Outlines longer still are made solid, since their dashes
+// would be counted out one by one.
+void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform& t,
+                              const QRectF& extent)
 {
     const QPen pen = m_painter.pen();
     const QBrush brush = m_painter.brush();
@@ -173,6 +182,8 @@ void MetaCanvas::drawFarShape(const QPainterPath& outputShape, const QTransform&
         stroker.setWidth(qMax(1.0, qMin(penWidth, kLongShape)));
         stroker.setCapStyle(pen.capStyle());
         stroker.setJoinStyle(pen.joinStyle());
+        if (pen.style() != Qt::SolidLine && extent.width() + extent.height() <= kLongShape)
+            stroker.setDashPattern(pen.style());
         m_painter.fillPath(stroker.createStroke(outputShape).intersected(area), pen.brush());
     }
 }
@@ -362,6 +373,31 @@ void MetaCanvas::angleArc(QPointF centre, double radius, double startDeg, double
     drawShape(path, true, false);
 }
 
+void MetaCanvas::fillRegion(const std::vector<QRectF>& rects, std::optional<quint32> brushObject)
+{
+    QPainterPath region;
+    for (const QRectF& r : rects)
+        region.addRect(r.normalized());
+    region.setFillRule(Qt::WindingFill);
+    const MetaBrush selected = m_s.brush;
+    const MetaPen pen = m_s.pen;
+    if (brushObject)
+        selectObject(*brushObject);
+    m_s.pen.style = 5; // regions are filled without an outline
+    drawShape(region, false, true);
+    m_s.brush = selected;
+    m_s.pen = pen;
+}
+
+void MetaCanvas::fillRegionObject(quint32 regionObject, std::optional<quint32> brushObject)
+{
+    if (regionObject < m_objects.size() && m_objects[regionObject] &&
+        m_objects[regionObject]->kind == MetaObject::Kind::Region) {
+        const std::vector<QRectF> rects = m_objects[regionObject]->region;
+        fillRegion(rects, brushObject);
+    }
+}
+
 void MetaCanvas::setPixel(QPointF p, QColor c)
 {
     if (m_inPath || !spend(1))
@@ -528,7 +564,7 @@ QRectF MetaCanvas::visiblePart(const QRectF& logical) const
 {
     const QTransform t = full();
     const QRectF extent = t.mapRect(logical);
-    if (extent.width() + extent.height() <= kLongShape || !t.isInvertible() || !m_painter.device())
+    if (!reachesFar(extent) || !t.isInvertible() || !m_painter.device())
         return logical;
     const QRectF area(-2, -2, m_painter.device()->width() + 4, m_painter.device()->height() + 4);
     return t.inverted().mapRect(area).intersected(logical);

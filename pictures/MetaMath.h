@@ -10,7 +10,8 @@ namespace pictures::meta {
 // Output coordinates beyond this are no picture anyone drew on purpose; they
 // only make the rasteriser work.
 inline constexpr double kFarAway = 1e7;
-// Output extent past which a shape is cut to the picture before drawing.
+// Output extent past which an outline is drawn solid: dashes along it would
+// be counted out one by one.
 inline constexpr double kLongShape = 65536;
 
 inline double axisScale(const QTransform& t)

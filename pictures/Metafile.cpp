@@ -17,7 +17,7 @@ namespace {
 // may carry.
 constexpr int kMaxRenderSide = 16384;
 constexpr qint64 kMaxRenderPixels = qint64(64) << 20;
-constexpr qint64 kMaxDibPixels = qint64(64) << 20;
+constexpr qint64 kMaxDibPixels = qint64(32) << 20;
 
 QSize renderSize(QSize natural, QSize box)
 {
@@ -40,6 +40,7 @@ QImage decodeDib(const char* info, qsizetype infoSize, const char* bits, qsizety
     const quint32 headerSize = h.u32();
     qint64 width = 0, height = 0;
     int bpp = 0;
+    quint32 compression = 0;
     if (headerSize == 12) {
         width = h.u16();
         height = h.u16();
@@ -50,11 +51,17 @@ QImage decodeDib(const char* info, qsizetype infoSize, const char* bits, qsizety
         height = h.i32();
         h.u16();
         bpp = h.u16();
+        compression = h.u32();
     } else {
         return {};
     }
     if (!h.ok() || width <= 0 || height == 0 || width * std::abs(height) > kMaxDibPixels ||
         !(bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32))
+        return {};
+    // Uncompressed rows must all be there: a header claiming a large bitmap
+    // over a few bytes would otherwise have the reader allocate it first.
+    const qint64 stride = (width * bpp + 31) / 32 * 4;
+    if ((compression == 0 || compression == 3) && qint64(bitsSize) < stride * std::abs(height))
         return {};
     QByteArray file("BM");
     const qint64 total = 14 + qint64(infoSize) + qint64(bitsSize);

@@ -104,6 +104,33 @@ private:
     MetaBytes& m_r;
 };
 
+// A region object: its header, then scans, each a band of rows with pairs of
+// left and right edges. A region that cannot be read takes its slot empty.
+MetaObject region(MetaBytes& r)
+{
+    MetaObject o;
+    o.kind = MetaObject::Kind::Region;
+    r.skip(10); // next in chain, object type, object count, region size
+    const int scans = r.i16();
+    r.skip(10); // largest scan, bounding box
+    for (int i = 0; i < scans && r.ok(); ++i) {
+        const int count = r.u16();
+        const double top = r.i16(), bottom = r.i16();
+        if (count % 2 || !r.has(qsizetype(count) * 2 + 2) || o.region.size() > 16384) {
+            o.region.clear();
+            break;
+        }
+        for (int k = 0; k < count / 2; ++k) {
+            const double left = r.i16(), right = r.i16();
+            o.region.push_back(QRectF(QPointF(left, top), QPointF(right, bottom)));
+        }
+        r.u16(); // the count again
+    }
+    if (!r.ok())
+        o.region.clear();
+    return o;
+}
+
 void createFont(MetaBytes& r, MetaCanvas& canvas)
 {
     MetaObject o;
@@ -290,8 +317,8 @@ bool playRecord(quint16 fn, MetaBytes& r, bool noBitmap, MetaCanvas& canvas)
     case 0x0220:
         canvas.offsetClip(w.yx());
         break;
-    case 0x012C: // SELECTCLIPREGION: regions are not kept; back to no clipping
-        canvas.resetClip();
+    case 0x012C: // SELECTCLIPREGION
+        canvas.selectClipObject(r.u16());
         break;
     case 0x0418:
     case 0x041B: {
@@ -401,9 +428,23 @@ bool playRecord(quint16 fn, MetaBytes& r, bool noBitmap, MetaCanvas& canvas)
         createFont(r, canvas);
         return true;
     case 0x00F7: // CREATEPALETTE
-    case 0x06FF: // CREATEREGION
         canvas.createObject(MetaObject{});
         return true;
+    case 0x06FF:
+        canvas.createObject(region(r));
+        return true;
+    case 0x0228: { // FILLREGION
+        const quint16 regionIndex = r.u16(), brushIndex = r.u16();
+        if (r.ok())
+            canvas.fillRegionObject(regionIndex, brushIndex);
+        return true;
+    }
+    case 0x012B: { // PAINTREGION
+        const quint16 regionIndex = r.u16();
+        if (r.ok())
+            canvas.fillRegionObject(regionIndex, std::nullopt);
+        return true;
+    }
     case 0x012D:
         canvas.selectObject(r.u16());
         break;

@@ -165,6 +165,33 @@ public:
     {
         return rec(0x0416, {r.bottom(), r.right(), r.top(), r.left()});
     }
+    // A region of one band from top to bottom, made of [left, right) spans.
+    WmfWriter& region(int top, int bottom, const QList<QPair<int, int>>& spans)
+    {
+        QByteArray p;
+        le16(p, 0);
+        le16(p, 6);
+        le32(p, 0);
+        le16(p, 0);
+        le16(p, 1); // one scan
+        le16(p, 0);
+        for (int v : {spans.first().first, top, spans.last().second, bottom})
+            le16(p, v);
+        le16(p, int(spans.size()) * 2);
+        le16(p, top);
+        le16(p, bottom);
+        for (const auto& [l, r] : spans) {
+            le16(p, l);
+            le16(p, r);
+        }
+        le16(p, int(spans.size()) * 2);
+        return raw(0x06FF, p);
+    }
+    WmfWriter& fillRegion(int regionIndex, int brushIndex)
+    {
+        return rec(0x0228, {regionIndex, brushIndex});
+    }
+    WmfWriter& selectClipRegion(int regionIndex) { return rec(0x012C, {regionIndex}); }
     WmfWriter& save() { return rec(0x001E, {}); }
     WmfWriter& restore(int n) { return rec(0x0127, {n}); }
     WmfWriter& textColor(QRgb c)

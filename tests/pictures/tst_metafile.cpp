@@ -149,6 +149,27 @@ void TestMetafile::drawing_data()
                    {QPolygon(QRect(0, 0, 2400, 1200)), QPolygon(QRect(600, 300, 1200, 600))})
                .finish(kWmfBounds, 1440)
         << QSize() << QSize(160, 80) << Probes{{{10, 10}, kBlue}, {{80, 40}, kNone}};
+    // Two spans in one band, filled with brush 2 (not the selected one).
+    QTest::newRow("wmf fill region")
+        << wmfStart()
+               .brush(0, kBlue)
+               .select(1)
+               .brush(0, kRed)
+               .region(0, 600, {{0, 600}, {1800, 2400}})
+               .fillRegion(3, 2)
+               .finish(kWmfBounds, 1440)
+        << QSize() << QSize(160, 80)
+        << Probes{{{20, 20}, kRed}, {{140, 20}, kRed}, {{80, 20}, kNone}, {{20, 60}, kNone}};
+    QTest::newRow("wmf clip region")
+        << wmfStart()
+               .brush(0, kBlue)
+               .select(1)
+               .region(0, 600, {{0, 600}, {1800, 2400}})
+               .selectClipRegion(2)
+               .rectangle(QRect(0, 0, 2400, 1200))
+               .finish(kWmfBounds, 1440)
+        << QSize() << QSize(160, 80)
+        << Probes{{{20, 20}, kBlue}, {{140, 20}, kBlue}, {{80, 20}, kNone}, {{20, 60}, kNone}};
     // From east to north, counter-clockwise: the top right quarter.
     QTest::newRow("wmf pie") << wmfStart()
                                     .brush(0, kRed)
@@ -232,6 +253,34 @@ void TestMetafile::drawing_data()
                .rectangle(QRect(0, 0, 240, 120))
                .finish(240, 120)
         << QSize() << QSize(240, 120) << Probes{{{60, 60}, kRed}, {{180, 60}, kNone}};
+    // Filled with its own brush, not the selected one, and without an outline.
+    QTest::newRow("emf fill region")
+        << EmfWriter()
+               .brush(1, 0, kRed)
+               .brush(2, 0, kBlue)
+               .select(2)
+               .ints(71, {0, 0,   240, 120, 64, 1,  32, 1,   2,  32,  0,
+                          0, 240, 120, 0,   0,  60, 60, 180, 60, 240, 120})
+               .rectangle(QRect(100, 0, 20, 20))
+               .finish(240, 120)
+        << QSize() << QSize(240, 120)
+        << Probes{{{1, 1}, kRed},
+                  {{30, 30}, kRed},
+                  {{200, 90}, kRed},
+                  {{90, 90}, kNone},
+                  {{110, 10}, kBlue}};
+    // The bitmap claims 1000 rows and carries 2: left out, the rest drawn.
+    QByteArray shortDib = EmfWriter()
+                              .stretchDib(QRect(0, 0, 120, 120), quads2x2())
+                              .select(0x80000008)
+                              .select(0x80000004)
+                              .rectangle(QRect(200, 0, 40, 40))
+                              .finish(240, 120);
+    shortDib[88 + 80 + 8] = char(0xE8); // the info header's height: 1000
+    shortDib[88 + 80 + 9] = char(0x03);
+    QTest::newRow("emf bitmap shorter than its header")
+        << shortDib << QSize() << QSize(240, 120)
+        << Probes{{{30, 30}, kNone}, {{90, 90}, kNone}, {{220, 20}, qRgb(0, 0, 0)}};
     QTest::newRow("emf stretched bitmap")
         << EmfWriter().stretchDib(QRect(0, 0, 120, 120), quads2x2()).finish(240, 120) << QSize()
         << QSize(240, 120)
