@@ -4,11 +4,15 @@
 
 #include "mainwindow/FindStep.h"
 #include "mainwindow/ItemProperties.h"
+#include "mainwindow/PaneRestyle.h"
 #include "mainwindow/fFind.h"
 #include "mainwindow/fProperties.h"
 #include "panes/UiBrowserWindow.h"
+#include "panes/fLibraries.h"
+#include "settings/fOptions.h"
 
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QTreeView>
 
 using mainwindow::Command;
@@ -18,6 +22,7 @@ void fMain::registerDialogCommands()
     setCommandHandler(Command::Find, [this] { menu_edit_find_Click(); });
     setCommandHandler(Command::FindNext, [this] { find_next(); });
     setCommandHandler(Command::Properties, [this] { show_properties(); });
+    setCommandHandler(Command::Options, [this] { menu_tools_options_Click(); });
 }
 
 void fMain::menu_edit_find_Click()
@@ -111,4 +116,23 @@ void fMain::show_properties()
     propertiesWindow->show();
     propertiesWindow->raise();
     propertiesWindow->activateWindow();
+}
+
+void fMain::menu_tools_options_Click()
+{
+    QPointer<fOptions> dialog = new fOptions(m_state, this);
+    dialog->exec();
+    const bool changed = dialog && !dialog->written().isEmpty();
+    delete dialog;
+    if (changed) {
+        // What was written counts at once: the level and threshold of the
+        // next command, the look of the items, the preview's background. The
+        // idle limit is read again at every tick.
+        get_preferences();
+        if (fLibraries* libraries = librariesWindow()) {
+            libraries->apply_preview_colour();
+            mainwindow::restyle_pane(libraries->pane(), m_state.prefs);
+        }
+    }
+    followFocus();
 }
