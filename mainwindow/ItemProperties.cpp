@@ -25,7 +25,11 @@ PropertiesLoad describe_item(const PropertiesSubject& subject)
     ItemProperties& p = load.properties;
     const QFileInfo info(subject.key);
     // Fixed nodes ("My Libraries", "My Computer") are no place on disk.
-    if (!info.isAbsolute() || !info.exists()) {
+    if (!info.isAbsolute()) {
+        load.error = QStringLiteral("\"%1\" is not a file or folder.").arg(subject.text);
+        return load;
+    }
+    if (!info.exists()) {
         load.error = QStringLiteral("\"%1\" could not be found. It may have been moved, "
                                     "renamed or deleted.")
                          .arg(subject.text);
