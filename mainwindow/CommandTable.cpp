@@ -200,6 +200,8 @@ const std::array<CommandRow, kCommandCount> kRows = {{
      .themeNames = {"preferences-system", "emblem-system"},
      .glyph = 'O',
      .tile = 0x555577},
+    // Only in the context menus: no menu-bar entry.
+    {.command = Command::Properties, .name = "context_menu_properties", .caption = "&Properties"},
     {.command = Command::Tile, .name = "menu_windows_tile_windows", .caption = "&Tile"},
     {.command = Command::OnlineHelp,
      .name = "menu_help_online_help",

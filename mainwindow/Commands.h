@@ -33,6 +33,7 @@ enum class Command {
     RenameSelection,
     ChangePassword,
     Options,
+    Properties, // context menus only
     Tile,
     OnlineHelp,
     ShortcutKeys,

@@ -17,6 +17,8 @@ const char* const kLegalNotice =
     "Cloakwell hides pictures and videos by renaming them and scrambling a few bytes of their "
     "content. This keeps them out of sight; it is not encryption, and any copy of Cloakwell can "
     "show them again.\n\n"
+    "Cloakwell is free software under the GNU General Public License, version 3 or later (see "
+    "the LICENSE file). "
     "This program is provided \"as is\", without warranty of any kind. Keep copies of anything "
     "you cannot afford to lose.";
 
@@ -63,8 +65,8 @@ fAbout::fAbout(mainwindow::AppState& state, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text1->setFixedHeight(128);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text1->setFixedHeight(150);
 
     auto* site = new QHBoxLayout;
     site->setSpacing(8);

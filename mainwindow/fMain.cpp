@@ -46,6 +46,7 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     buildStatusBar();
     registerBuiltInCommands();
     registerFileCommands();
+    registerDialogCommands();
 
     connect(&m_state.idle, &mainwindow::IdleCount::timedOut, this, &QWidget::close);
     enable_toolbar();

@@ -20,6 +20,7 @@ class QMenu;
 class QToolBar;
 class fAbout;
 class fExplorer;
+class fFind;
 class fHotKeys;
 class fLibraries;
 namespace browse {
@@ -122,6 +123,17 @@ public:
     void menu_file_hide_Click();
     void menu_file_unhide_Click();
 
+    // --- Find, Properties, Options (fMainDialogs.cpp) ---
+    // The find window, not modal; opening it clears the current search.
+    void menu_edit_find_Click();
+    // One step of the current search in the focused window's list (F3).
+    void find_next();
+    // A new Properties window for the focused pane's chosen node or
+    // selected item, not modal; several can be open side by side.
+    void show_properties();
+    // The options, modal; what it saved takes effect at once.
+    void menu_tools_options_Click();
+
 Q_SIGNALS:
     // The cut/copy buffer was emptied while it held items; after a cut (op 1)
     // the source list shows its items undimmed again.
@@ -137,6 +149,7 @@ protected:
 
 private:
     void registerFileCommands();
+    void registerDialogCommands();
     void runHideCommand(bool hide);
     // Layout (fMainMenus.cpp).
     void buildMenus();
@@ -195,5 +208,6 @@ private:
     QMdiSubWindow* m_explorerSub = nullptr;
     QPointer<panes::UiBrowserWindow> m_justOpened; // until followFocus gives it the focus
     QPointer<fHotKeys> m_hotKeys;
+    QPointer<fFind> m_find;
     bool m_closing = false;
 };

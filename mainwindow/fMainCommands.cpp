@@ -75,6 +75,8 @@ void fMain::update_menu_states()
     m_menuRules = rules.menu;
     for (const mainwindow::CommandRow& row : mainwindow::command_table()) {
         QAction* entry = menuEntry(row.command);
+        if (!entry)
+            continue; // a context-menu command: its menu takes the state when it opens
         // An entry that has a button follows the button as last set, so the
         // two never disagree.
         if (QAction* button = toolbarButton(row.command); button && !row.buttonOffered)

@@ -80,6 +80,12 @@ void fLibraries::Form_Load()
     if (count == 0)
         askFirstRunQuestion();
 
+    apply_preview_colour();
+    m_host.enable_toolbar();
+}
+
+void fLibraries::apply_preview_colour()
+{
     const QColor back = browse::toQColor(m_host.state().prefs.color_3);
     QPalette background = m_preview->palette();
     background.setColor(QPalette::Window, back);
@@ -90,7 +96,6 @@ void fLibraries::Form_Load()
     QPalette hint = m_previewHint->palette();
     hint.setColor(QPalette::WindowText, QColor(grey, grey, grey));
     m_previewHint->setPalette(hint);
-    m_host.enable_toolbar();
 }
 
 void fLibraries::askFirstRunQuestion()

@@ -24,6 +24,9 @@ public:
     void showAddedLibrary(const QString& key);
 
     QFrame* previewBox() const { return m_preview; } // preview_box
+    // The preview box takes the background colour of the preferences
+    // (color_3), at load and whenever the options are saved.
+    void apply_preview_colour();
     const panes::LibrariesGeometry& layoutTwips() const { return m_geometry; }
 
 protected:

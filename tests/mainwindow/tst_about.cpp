@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -45,6 +46,10 @@ private Q_SLOTS:
         QCOMPARE(labelText(splash, "version"), u"Cloakwell 2.2.0"_s);
         QCOMPARE(labelText(splash, "Label3"), u"Website:"_s);
         QCOMPARE(labelText(splash, "URL"), u"https://www.cloakwell.org/"_s);
+        // The licence the program ships under, in the legal notice.
+        const QString notice = splash->findChild<QPlainTextEdit*>(u"Text1"_s)->toPlainText();
+        QVERIFY(notice.contains(u"GNU General Public License, version 3 or later"_s));
+        QVERIFY(notice.contains(u"without warranty"_s));
         // The program's own pictures are there: the About picture and the
         // program icon on the main window.
         QVERIFY(mainwindow::missingResources().isEmpty());

@@ -149,16 +149,17 @@ private Q_SLOTS:
             main->state().object_focus = pane;
             main->enable_toolbar();
             for (const char* name :
-                 {"tb_new_folder", "tb_cut", "tb_copy", "tb_paste", "tb_delete", "tb_options",
+                 {"tb_new_folder", "tb_cut", "tb_copy", "tb_paste", "tb_delete",
                   "menu_file_new_folder", "menu_file_rename", "menu_edit_cut", "menu_edit_paste",
-                  "menu_edit_find", "menu_edit_find_next", "menu_tools_slide_show",
-                  "menu_tools_picture_sorter", "menu_tools_rename_selection", "menu_tools_options"})
+                  "menu_edit_find_next", "menu_tools_slide_show", "menu_tools_picture_sorter",
+                  "menu_tools_rename_selection"})
                 QVERIFY2(!findAction(*main, name)->isEnabled(), name);
             for (const char* name :
                  {"menu_file_close", "menu_file_exit", "menu_view_libraries", "menu_view_explorer",
                   "menu_view_toolbar", "menu_view_status_bar", "menu_view_refresh", "tb_refresh",
-                  "menu_tools_change_password", "menu_windows_tile_windows",
-                  "menu_help_online_help", "menu_help_shortcuts", "menu_help_about"})
+                  "menu_tools_change_password", "menu_tools_options", "tb_options",
+                  "menu_windows_tile_windows", "menu_help_online_help", "menu_help_shortcuts",
+                  "menu_help_about"})
                 QVERIFY2(findAction(*main, name)->isEnabled(), name);
         }
 
