@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,10 @@ public:
 
     ~TestEnvironment()
     {
+        // A child a test forked that ends through exit() runs this too; the
+        // folder belongs to the program that made it.
+        if (::getpid() != m_owner)
+            return;
         if (!TestWorld::removeTree(m_root))
             std::fprintf(stderr, "cloakwell tests: could not remove %s\n", m_root.constData());
     }
@@ -53,6 +58,7 @@ private:
     }
 
     QByteArray m_root;
+    const pid_t m_owner = ::getpid();
 };
 
 const TestEnvironment environment;

@@ -9,8 +9,11 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +26,7 @@ private Q_SLOTS:
     void privateEnvironment();
     void removesEverything_data();
     void removesEverything();
+    void forkedChildLeavesItAlone();
 };
 
 void TestTestWorld::privateEnvironment_data()
@@ -86,6 +90,24 @@ void TestTestWorld::removesEverything()
     }
     QVERIFY2(!QFileInfo::exists(root), qPrintable(root));
     QCOMPARE(TestWorld::readAll(kept), QByteArray("precious"));
+}
+
+// A test that forks a child which ends through exit() (static objects
+// destroyed, as a crash-safety test's child may do) keeps its world and the
+// program's private folder.
+void TestTestWorld::forkedChildLeavesItAlone()
+{
+    TestWorld world;
+    const QString file = world.file(u"x.txt"_s, "x");
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0)
+        std::exit(0);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(QFileInfo::exists(file));
+    QVERIFY(QFileInfo(QDir::homePath()).isDir());
+    QVERIFY(QFileInfo(QDir::tempPath()).isDir());
 }
 
 QTEST_GUILESS_MAIN(TestTestWorld)
