@@ -3,9 +3,11 @@
 #include "support/AccessOverride.h"
 #include "support/TestWorld.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -27,6 +29,7 @@ private Q_SLOTS:
     void removesEverything_data();
     void removesEverything();
     void forkedChildLeavesItAlone();
+    void leftoversOfDeadRunsGo();
 };
 
 void TestTestWorld::privateEnvironment_data()
@@ -108,6 +111,32 @@ void TestTestWorld::forkedChildLeavesItAlone()
     QVERIFY(QFileInfo::exists(file));
     QVERIFY(QFileInfo(QDir::homePath()).isDir());
     QVERIFY(QFileInfo(QDir::tempPath()).isDir());
+}
+
+// A test program that crashed left its private folder; the next run in the
+// same temporary folder removes it, and never the folder of a live one. Its
+// own folder goes when it ends.
+void TestTestWorld::leftoversOfDeadRunsGo()
+{
+    TestWorld base;
+    const pid_t dead = ::fork();
+    QVERIFY(dead >= 0);
+    if (dead == 0)
+        ::_exit(0);
+    QCOMPARE(::waitpid(dead, nullptr, 0), dead);
+    const QString crashed = base.file(u"cloakwell-run-%1-AbCdEf/tmp/x"_s.arg(dead), "x");
+    const QString running = base.file(u"cloakwell-run-%1-GhIjKl/tmp/x"_s.arg(::getpid()), "x");
+
+    QProcess next;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TMPDIR"_s, base.root());
+    next.setProcessEnvironment(env);
+    next.start(QCoreApplication::applicationFilePath(), {u"privateEnvironment"_s});
+    QVERIFY(next.waitForFinished(60000));
+    QCOMPARE(next.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(QFileInfo(crashed).path()));
+    QVERIFY(QFileInfo::exists(running));
+    QCOMPARE(QDir(base.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestTestWorld)
