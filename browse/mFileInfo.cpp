@@ -55,13 +55,13 @@ const QString& columnText(const ListItem& item, int column)
 // one column: case-insensitive, the exact text breaking ties. The texts are
 // compared where they are: a case-folded copy of every name would cost a
 // hundred bytes an entry at the peak of a big listing.
-std::vector<size_t> sortedOrder(const std::vector<ListItem>& items, int column, int sortOrder)
+std::vector<quint32> sortedOrder(const std::vector<ListItem>& items, int column, int sortOrder)
 {
     // The sort key's two prefixes differ in their first letter, so it sorts as
     // folders first, then the text; no need to build the key itself.
     const bool byKey = column < 0 || column > 3;
     const int textColumn = byKey ? 0 : column;
-    auto less = [&](size_t a, size_t b) {
+    auto less = [&](quint32 a, quint32 b) {
         if (byKey && items[a].isFolder != items[b].isFolder)
             return items[a].isFolder;
         const QString& x = columnText(items[a], textColumn);
@@ -71,13 +71,18 @@ std::vector<size_t> sortedOrder(const std::vector<ListItem>& items, int column, 
             return c < 0;
         return x < y;
     };
-    std::vector<size_t> order(items.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    if (sortOrder == 0)
-        std::stable_sort(order.begin(), order.end(), less);
-    else
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return less(b, a); });
+    // Equal texts keep the folder's order, as a stable sort would keep them,
+    // without the stable sort's buffer of half the entries.
+    const bool descending = sortOrder != 0;
+    std::vector<quint32> order(items.size());
+    std::iota(order.begin(), order.end(), quint32{0});
+    std::sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
+        const bool before = descending ? less(b, a) : less(a, b);
+        if (before)
+            return true;
+        const bool after = descending ? less(a, b) : less(b, a);
+        return !after && a < b;
+    });
     return order;
 }
 
@@ -321,7 +326,7 @@ ListingResult list_folder(const browse::BrowseContext& ctx, browse::BrowsePane& 
     status(foundText(staged.size()));
 
     status(QStringLiteral("Extracting icons..."));
-    const std::vector<size_t> order =
+    const std::vector<quint32> order =
         sortedOrder(staged, ctx.staging.sortColumn, ctx.staging.sortOrder);
     // Own-icon files (applications, launchers, icons, cursors) each take an
     // image-list entry, but files of one type share one icon object.

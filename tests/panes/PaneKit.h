@@ -3,9 +3,9 @@
 // Driving the browser windows the way a user does: clicking nodes and items
 // at the places the views show them, pressing keys, dragging bars.
 
-#include "support/MainWorld.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
+#include "support/MainWorld.h"
 
 #include <QApplication>
 #include <QMdiSubWindow>

@@ -7,9 +7,14 @@
 #include "TestWorld.h"
 
 #include <QByteArray>
+#include <QList>
 
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,7 +26,9 @@ public:
     TestEnvironment()
     {
         const char* tmp = std::getenv("TMPDIR");
-        m_root = QByteArray(tmp && *tmp ? tmp : "/tmp") + "/cloakwell-run-XXXXXX";
+        const QByteArray base(tmp && *tmp ? tmp : "/tmp");
+        removeLeftovers(base);
+        m_root = base + "/cloakwell-run-" + QByteArray::number(::getpid()) + "-XXXXXX";
         if (!::mkdtemp(m_root.data())) {
             std::perror("cloakwell tests: no private folder for the run");
             std::abort();
@@ -37,11 +44,39 @@ public:
 
     ~TestEnvironment()
     {
+        // A child a test forked that ends through exit() runs this too; the
+        // folder belongs to the program that made it.
+        if (::getpid() != m_owner)
+            return;
         if (!TestWorld::removeTree(m_root))
             std::fprintf(stderr, "cloakwell tests: could not remove %s\n", m_root.constData());
     }
 
 private:
+    // A test program that crashed or was killed could not remove its folder;
+    // the next one removes those whose program is gone.
+    static void removeLeftovers(const QByteArray& base)
+    {
+        DIR* dir = ::opendir(base.constData());
+        if (!dir)
+            return;
+        while (const dirent* e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (!name.startsWith("cloakwell-run-"))
+                continue;
+            bool ok = false;
+            const pid_t pid = name.mid(14).split('-').value(0).toInt(&ok);
+            struct stat st
+            {
+            };
+            if (ok && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH &&
+                ::lstat((base + '/' + name).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                st.st_uid == ::getuid())
+                TestWorld::removeTree(base + '/' + name);
+        }
+        ::closedir(dir);
+    }
+
     void point(const char* variable, const char* relative)
     {
         const QByteArray path = m_root + '/' + relative;
@@ -53,6 +88,7 @@ private:
     }
 
     QByteArray m_root;
+    const pid_t m_owner = ::getpid();
 };
 
 const TestEnvironment environment;

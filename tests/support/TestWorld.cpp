@@ -49,7 +49,7 @@ bool emptyFolder(int fd)
 
 } // namespace
 
-TestWorld::TestWorld()
+TestWorld::TestWorld() : m_owner(::getpid())
 {
     QByteArray templ = QFile::encodeName(QDir::tempPath()) + "/cloakwell-test-XXXXXX";
     if (::mkdtemp(templ.data()))
@@ -58,7 +58,8 @@ TestWorld::TestWorld()
 
 TestWorld::~TestWorld()
 {
-    if (isValid())
+    // A forked child that unwinds must not take its parent's world away.
+    if (isValid() && ::getpid() == m_owner)
         removeTree(QFile::encodeName(m_root));
 }
 

@@ -36,4 +36,5 @@ public:
 
 private:
     QString m_root;
+    qint64 m_owner; // the process that made the world
 };

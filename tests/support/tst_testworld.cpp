@@ -3,14 +3,19 @@
 #include "support/AccessOverride.h"
 #include "support/TestWorld.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +28,8 @@ private Q_SLOTS:
     void privateEnvironment();
     void removesEverything_data();
     void removesEverything();
+    void forkedChildLeavesItAlone();
+    void leftoversOfDeadRunsGo();
 };
 
 void TestTestWorld::privateEnvironment_data()
@@ -86,6 +93,50 @@ void TestTestWorld::removesEverything()
     }
     QVERIFY2(!QFileInfo::exists(root), qPrintable(root));
     QCOMPARE(TestWorld::readAll(kept), QByteArray("precious"));
+}
+
+// A test that forks a child which ends through exit() (static objects
+// destroyed, as a crash-safety test's child may do) keeps its world and the
+// program's private folder.
+void TestTestWorld::forkedChildLeavesItAlone()
+{
+    TestWorld world;
+    const QString file = world.file(u"x.txt"_s, "x");
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0)
+        std::exit(0);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(QFileInfo::exists(file));
+    QVERIFY(QFileInfo(QDir::homePath()).isDir());
+    QVERIFY(QFileInfo(QDir::tempPath()).isDir());
+}
+
+// A test program that crashed left its private folder; the next run in the
+// same temporary folder removes it, and never the folder of a live one. Its
+// own folder goes when it ends.
+void TestTestWorld::leftoversOfDeadRunsGo()
+{
+    TestWorld base;
+    const pid_t dead = ::fork();
+    QVERIFY(dead >= 0);
+    if (dead == 0)
+        ::_exit(0);
+    QCOMPARE(::waitpid(dead, nullptr, 0), dead);
+    const QString crashed = base.file(u"cloakwell-run-%1-AbCdEf/tmp/x"_s.arg(dead), "x");
+    const QString running = base.file(u"cloakwell-run-%1-GhIjKl/tmp/x"_s.arg(::getpid()), "x");
+
+    QProcess next;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TMPDIR"_s, base.root());
+    next.setProcessEnvironment(env);
+    next.start(QCoreApplication::applicationFilePath(), {u"privateEnvironment"_s});
+    QVERIFY(next.waitForFinished(60000));
+    QCOMPARE(next.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(QFileInfo(crashed).path()));
+    QVERIFY(QFileInfo::exists(running));
+    QCOMPARE(QDir(base.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestTestWorld)
