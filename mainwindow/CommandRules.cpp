@@ -78,4 +78,45 @@ MenuRules menu_rules(const PaneFacts& f)
     return m;
 }
 
+bool is_picture_name(const QString& name)
+{
+    static const char* const kSuffixes[] = {".bmp", ".ico", ".cur", ".rle",
+                                            ".wmf", ".emf", ".gif", ".jpg"};
+    const QString suffix = name.right(4).toLower();
+    for (const char* s : kSuffixes)
+        if (suffix == QLatin1String(s))
+            return true;
+    return false;
+}
+
+ContextMenuRules context_menu_rules(const PaneFacts& f)
+{
+    using namespace browse::kinds;
+    ContextMenuRules c;
+    switch (f.pane) {
+    case kLibrariesTree:
+        c.rename = f.kind != kTrash && f.kind != kMyLibraries && !f.kind.isEmpty();
+        c.properties = f.kind != kMyLibraries && !f.kind.isEmpty();
+        break;
+    case kExplorerTree:
+        c.properties = f.kind == kFolder || f.kind == kMyDocuments || f.kind == kDesktop;
+        break;
+    case kLibrariesList:
+    case kExplorerList: {
+        const bool picture = f.selected == 1 && !f.singleFolder && is_picture_name(f.singleText);
+        c.openShown = f.selected >= 2 || (f.selected == 1 && !picture);
+        c.openWithShown = picture;
+        c.nativeEnabled = f.selected == 1 && !f.singleFolder;
+        // The preview belongs to the Libraries window.
+        c.showPreview = picture && f.pane == kLibrariesList;
+        c.rename = true;
+        c.properties = true;
+        break;
+    }
+    default:
+        break;
+    }
+    return c;
+}
+
 } // namespace mainwindow

@@ -206,6 +206,11 @@ const std::array<CommandRow, kCommandCount> kRows = {{
      .caption = "&Online Help",
      .shortcut = key(Qt::Key_F1)},
     {.command = Command::ShortcutKeys, .name = "menu_help_shortcuts", .caption = "&Shortcut Keys"},
+    // Its entry is in the item context menu only.
+    {.command = Command::Properties,
+     .name = "context_menu_properties",
+     .caption = "&Properties",
+     .offered = [](const R& r) { return r.context.properties; }},
     {.command = Command::About, .name = "menu_help_about", .caption = "&About"},
 }};
 
@@ -226,7 +231,7 @@ const std::array<Command, 10> kToolbar = {
 
 RuleResults rule_results(const PaneFacts& facts)
 {
-    return RuleResults{toolbar_rules(facts), menu_rules(facts)};
+    return RuleResults{toolbar_rules(facts), menu_rules(facts), context_menu_rules(facts)};
 }
 
 const CommandRow& command_row(Command command)

@@ -36,6 +36,8 @@ enum class Command {
     Tile,
     OnlineHelp,
     ShortcutKeys,
+    // Context menu only: the properties window of the focused node or item.
+    Properties,
     About,
 };
 
