@@ -50,6 +50,15 @@ void saveShot(QWidget* widget, const QString& name)
         widget->grab().save(QString::fromLocal8Bit(dir) + '/' + name + u".png"_s);
 }
 
+// The offscreen platform leaves the keyboard with the closed menu: the main
+// window is made active again, as it is on a desktop.
+void closeMenu(fMain& main)
+{
+    main.contextMenu()->close();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+}
+
 } // namespace
 
 class TestItemCommands : public QObject
@@ -108,6 +117,7 @@ private Q_SLOTS:
         const QString lib = w.world.path(u"Pictures"_s);
         w.world.file(u"Pictures/plain.jpg"_s);
         w.world.file(u"Pictures/notes.txt"_s);
+        w.world.file(u"disk/view.gif"_s);
         w.world.file(u"Pictures/"_s + mEncrypt::make_hidden_name("hidden.jpg", 1));
         w.set("Behavior", "last_path", lib);
         auto main = loadSettled(w);
@@ -129,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(!findAction(*main, "context_menu_unhide")->isEnabled());
         QVERIFY(!findAction(*main, "context_menu_paste")->isEnabled());
         saveShot(menu, u"context-libraries-list"_s);
-        menu->close();
+        closeMenu(*main);
 
         // Properties joins once a window registers it.
         main->setCommandHandler(Command::Properties, [&] { ++propertiesRuns; });
@@ -138,7 +148,7 @@ private Q_SLOTS:
         QCOMPARE(shown(*main), u"O-N-MR"_s);
         findAction(*main, "context_menu_properties")->trigger();
         QCOMPARE(propertiesRuns, 1);
-        menu->close();
+        closeMenu(*main);
 
         QVERIFY(clickItem(libraries, u"hidden.jpg"_s, Qt::ControlModifier));
         main->show_context_menu();
@@ -147,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(findAction(*main, "context_menu_unhide")->isEnabled());
         QVERIFY(findAction(*main, "context_menu_delete")->isEnabled() ==
                 main->toolbarButton(Command::Delete)->isEnabled());
-        menu->close();
+        closeMenu(*main);
 
         const struct
         {
@@ -168,8 +178,23 @@ private Q_SLOTS:
             QTRY_VERIFY(menu->isVisible());
             QCOMPARE(shown(*main), QLatin1String(node.entries));
             saveShot(menu, QLatin1String(node.shot));
-            menu->close();
+            closeMenu(*main);
         }
+
+        // A single picture in the Explorer list: the submenu, but no preview.
+        fExplorer* explorer = main->explorerWindow();
+        QVERIFY(clickNode(explorer, w.drives.front().key));
+        QTRY_VERIFY(rowOf(explorer, u"view.gif"_s) >= 0);
+        QVERIFY(clickItem(explorer, u"view.gif"_s));
+        QTest::mouseClick(
+            explorer->listView()->viewport(), Qt::RightButton, {},
+            explorer->listView()
+                ->visualRect(explorer->pane().list.index(rowOf(explorer, u"view.gif"_s), 0))
+                .center());
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(shown(*main), u"-WN-MR"_s);
+        saveShot(menu, u"context-explorer-list"_s);
+        closeMenu(*main);
     }
 
     // F2 edits the chosen item's label in place; Enter renames, Escape
