@@ -2,6 +2,7 @@
 
 #include "browse/NodeKinds.h"
 #include "mainwindow/AppState.h"
+#include "pictures/PictureNames.h"
 
 namespace mainwindow {
 
@@ -76,6 +77,36 @@ MenuRules menu_rules(const PaneFacts& f)
     m.pictureSorter = f.librariesOpen;
     m.renameSelection = f.pane == kLibrariesList && f.selected > 0;
     return m;
+}
+
+ContextMenuRules context_menu_rules(const PaneFacts& f)
+{
+    using namespace browse::kinds;
+    ContextMenuRules c;
+    switch (f.pane) {
+    case kLibrariesTree:
+        c.rename = f.kind != kTrash && f.kind != kMyLibraries && !f.kind.isEmpty();
+        c.properties = f.kind != kMyLibraries && !f.kind.isEmpty();
+        break;
+    case kExplorerTree:
+        c.properties = f.kind == kFolder || f.kind == kMyDocuments || f.kind == kDesktop;
+        break;
+    case kLibrariesList:
+    case kExplorerList: {
+        const bool picture = f.selected == 1 && !f.singleFolder && pictures::is_picture_name(f.singleText);
+        c.openShown = f.selected >= 2 || (f.selected == 1 && !picture);
+        c.openWithShown = picture;
+        c.nativeEnabled = f.selected == 1 && !f.singleFolder;
+        // The preview belongs to the Libraries window.
+        c.showPreview = picture && f.pane == kLibrariesList;
+        c.rename = true;
+        c.properties = true;
+        break;
+    }
+    default:
+        break;
+    }
+    return c;
 }
 
 } // namespace mainwindow

@@ -25,6 +25,9 @@ struct PaneFacts
     bool browserOpen = false;    // either browser window is open
     bool librariesOpen = false;
     bool searchText = false; // a find has a text to search for
+    // The one selected item of the focused list (selected == 1).
+    bool singleFolder = false;
+    QString singleText; // its shown name (a hidden item's plain name)
 };
 
 // Buttons 1 to 9 of the toolbar; Options (10) is never switched.
@@ -59,7 +62,22 @@ struct MenuRules
     friend bool operator==(const MenuRules&, const MenuRules&) = default;
 };
 
+// The item context menu's own entries; Hide to Delete copy the toolbar.
+// At most one of Open and Open With shows: a single picture gets the
+// submenu, everything else the plain command.
+struct ContextMenuRules
+{
+    bool openShown = false;
+    bool openWithShown = false;
+    bool nativeEnabled = false; // "Native Application" in the submenu
+    bool showPreview = false;
+    bool rename = false;
+    bool properties = false;
+    friend bool operator==(const ContextMenuRules&, const ContextMenuRules&) = default;
+};
+
 ToolbarRules toolbar_rules(const PaneFacts& facts);
+ContextMenuRules context_menu_rules(const PaneFacts& facts);
 MenuRules menu_rules(const PaneFacts& facts);
 
 } // namespace mainwindow

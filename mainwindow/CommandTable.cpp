@@ -200,14 +200,17 @@ const std::array<CommandRow, kCommandCount> kRows = {{
      .themeNames = {"preferences-system", "emblem-system"},
      .glyph = 'O',
      .tile = 0x555577},
-    // Only in the context menus: no menu-bar entry.
-    {.command = Command::Properties, .name = "context_menu_properties", .caption = "&Properties"},
     {.command = Command::Tile, .name = "menu_windows_tile_windows", .caption = "&Tile"},
     {.command = Command::OnlineHelp,
      .name = "menu_help_online_help",
      .caption = "&Online Help",
      .shortcut = key(Qt::Key_F1)},
     {.command = Command::ShortcutKeys, .name = "menu_help_shortcuts", .caption = "&Shortcut Keys"},
+    // Its entry is in the item context menu only.
+    {.command = Command::Properties,
+     .name = "context_menu_properties",
+     .caption = "&Properties",
+     .offered = [](const R& r) { return r.context.properties; }},
     {.command = Command::About, .name = "menu_help_about", .caption = "&About"},
 }};
 
@@ -228,7 +231,7 @@ const std::array<Command, 10> kToolbar = {
 
 RuleResults rule_results(const PaneFacts& facts)
 {
-    return RuleResults{toolbar_rules(facts), menu_rules(facts)};
+    return RuleResults{toolbar_rules(facts), menu_rules(facts), context_menu_rules(facts)};
 }
 
 const CommandRow& command_row(Command command)

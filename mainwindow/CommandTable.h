@@ -21,6 +21,7 @@ struct RuleResults
 {
     ToolbarRules toolbar;
     MenuRules menu;
+    ContextMenuRules context;
 };
 RuleResults rule_results(const PaneFacts& facts);
 

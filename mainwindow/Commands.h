@@ -33,10 +33,11 @@ enum class Command {
     RenameSelection,
     ChangePassword,
     Options,
-    Properties, // context menus only
     Tile,
     OnlineHelp,
     ShortcutKeys,
+    // Context menu only: the properties window of the focused node or item.
+    Properties,
     About,
 };
 

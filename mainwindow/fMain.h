@@ -55,9 +55,12 @@ public:
     // selection, then the File, Edit and Tools menus.
     void enable_toolbar() override;
     void StatusBarClear() override;
-    // A right click in a tree or listing. The menus of nodes and items come
-    // with the item commands; until then nothing shows.
+    // A right click in a tree or listing: the item context menu, its
+    // entries set for the focused pane and its selection, at the pointer.
     void show_context_menu() override;
+    // Sets the context menu's entries without showing it.
+    void prepare_context_menu();
+    QMenu* contextMenu() const { return m_contextMenu; }
     void setStatusPanelText(int panel, const QString& text) override;
     void escapePressed() override;
 
@@ -122,6 +125,8 @@ public:
     // Hide and Unhide: the focused Libraries pane's node or selection.
     void menu_file_hide_Click();
     void menu_file_unhide_Click();
+    // Rename Selection: the series rename of the Libraries list's selection.
+    void menu_tools_rename_selection_Click();
 
     // --- Find, Properties, Options (fMainDialogs.cpp) ---
     // The find window, not modal; opening it clears the current search.
@@ -157,6 +162,7 @@ private:
     void buildStatusBar();
     void rebuildWindowList();
     QAction* makeEntry(QMenu* menu, mainwindow::Command command);
+    void buildContextMenu(); // fMainContextMenu.cpp
 
     // Commands built into the main window itself (fMain.cpp).
     void registerBuiltInCommands();
@@ -200,7 +206,12 @@ private:
     QAction* m_openCloakwell = nullptr;                             // context_menu_open_cloakwell
     QMenu* m_windowMenu = nullptr;
     QList<QAction*> m_windowListActions;
-    QMenu* m_contextMenu = nullptr;
+    QMenu* m_contextMenu = nullptr;          // context_menu
+    QAction* m_contextOpenWith = nullptr;    // context_menu_open_with
+    QAction* m_contextNative = nullptr;      // context_menu_open_native
+    QAction* m_contextShowPreview = nullptr; // context_menu_show_preview
+    // The entries made from command rows, by command (null for the others).
+    std::array<QAction*, mainwindow::kCommandCount> m_contextEntries{};
     mainwindow::ToolbarRules m_toolbarRules;
     mainwindow::MenuRules m_menuRules;
 

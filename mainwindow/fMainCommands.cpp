@@ -46,8 +46,12 @@ mainwindow::PaneFacts fMain::paneFacts() const
         f.listItems = pane.list.count();
         if (f.pane == window->listCode()) {
             panes::for_each_selected_row(pane.list, [&](int row) {
-                ++f.selected;
-                (pane.list.item(row).hidden ? f.selectedHidden : f.selectedPlain) = true;
+                const browse::ListItem& item = pane.list.item(row);
+                if (++f.selected == 1) {
+                    f.singleFolder = item.isFolder;
+                    f.singleText = item.text;
+                }
+                (item.hidden ? f.selectedHidden : f.selectedPlain) = true;
             });
         }
     }
@@ -94,8 +98,6 @@ void fMain::refresh_all()
         window->refresh();
     enable_toolbar();
 }
-
-void fMain::show_context_menu() {}
 
 void fMain::menu_edit_select_all_Click()
 {

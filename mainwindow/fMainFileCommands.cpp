@@ -3,6 +3,7 @@
 
 #include "engine/fOpenWith.h"
 #include "engine/fProgress.h"
+#include "engine/fRenameSelection.h"
 #include "engine/mHide.h"
 #include "engine/mOpenSelection.h"
 #include "panes/UiBrowserWindow.h"
@@ -18,6 +19,25 @@ void fMain::registerFileCommands()
     setCommandHandler(Command::Open, [this] { menu_file_open_Click(); });
     setCommandHandler(Command::Hide, [this] { menu_file_hide_Click(); });
     setCommandHandler(Command::Unhide, [this] { menu_file_unhide_Click(); });
+    setCommandHandler(Command::Rename, [this] {
+        if (panes::UiBrowserWindow* window = focusedWindow())
+            window->startRename(m_state.object_focus == window->treeCode());
+    });
+    setCommandHandler(Command::RenameSelection, [this] { menu_tools_rename_selection_Click(); });
+}
+
+void fMain::menu_tools_rename_selection_Click()
+{
+    // Always the Libraries list's selection, whichever pane has the focus.
+    fLibraries* libraries = librariesWindow();
+    if (!libraries)
+        return;
+    const browse::BrowseContext ctx = browseContext();
+    QPointer<fRenameSelection> dialog =
+        new fRenameSelection(m_state.idle, ctx, libraries->pane(), this);
+    dialog->exec();
+    delete dialog;
+    enable_toolbar();
 }
 
 void fMain::menu_file_open_Click()

@@ -161,13 +161,7 @@ void fMain::buildMenus()
     menuEntry(Command::ViewToolbar)->setChecked(true);
     menuEntry(Command::ViewStatusBar)->setChecked(true);
 
-    // The item context menu comes with the panes' item commands; its first
-    // entry carries the program's name.
-    m_contextMenu = new QMenu(this);
-    m_contextMenu->setObjectName(QStringLiteral("context_menu"));
-    m_openCloakwell = m_contextMenu->addAction(QString());
-    m_openCloakwell->setObjectName(QStringLiteral("context_menu_open_cloakwell"));
-    m_openCloakwell->setEnabled(false);
+    buildContextMenu();
 }
 
 void fMain::buildToolbar()

@@ -6,6 +6,7 @@
 #include "browse/UiPaneViews.h"
 #include "browse/mGetFolders.h"
 #include "browse/mMisc.h"
+#include "engine/mRename.h"
 #include "mainwindow/AppState.h"
 #include "mainwindow/UiIdleFilter.h"
 #include "mainwindow/WindowHost.h"
@@ -264,6 +265,42 @@ bool UiBrowserWindow::Form_KeyDown(QKeyEvent* event)
 void UiBrowserWindow::rightButtonUp()
 {
     m_host.show_context_menu();
+}
+
+void UiBrowserWindow::startRename(bool tree)
+{
+    if (tree) {
+        const browse::TreeNode* node = m_pane.tree.selectedNode();
+        if (!node)
+            return;
+        // The node is found again by its key when the edit ends: a refresh
+        // meanwhile may have replaced it.
+        const QString key = node->key;
+        m_tree->editLabel(m_pane.tree.indexOf(node), [this, key](const QString& text) {
+            browse::TreeNode* n = m_pane.tree.nodeByKey(key);
+            if (n && n->text != text)
+                mRename::rename_node(m_ctx, m_pane, n, text);
+            m_host.enable_toolbar();
+        });
+        return;
+    }
+    browse::FolderListModel& list = m_pane.list;
+    QModelIndex chosen = m_list->currentIndex();
+    if (!chosen.isValid() || !list.selectionModel()->isRowSelected(chosen.row())) {
+        const QModelIndexList rows = list.selectionModel()->selectedRows();
+        if (rows.isEmpty())
+            return;
+        chosen = rows.front();
+    }
+    const QString key = list.item(chosen.row()).key;
+    m_list->editLabel(chosen, [this, key](const QString& text) {
+        const int row = m_pane.list.rowOfKey(key);
+        if (row >= 0 && m_pane.list.item(row).text != text) {
+            if (mRename::rename_item(m_ctx, m_pane, row, text) == mRename::Outcome::FocusToList)
+                m_list->setFocus();
+        }
+        m_host.enable_toolbar();
+    });
 }
 
 void UiBrowserWindow::selectAllItems()

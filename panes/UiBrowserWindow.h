@@ -58,6 +58,11 @@ public:
     // file-opening commands provide; until they do, nothing happens.
     void open_selection();
 
+    // Rename: edits the label of the tree's chosen node (tree) or of the
+    // listing's chosen item in place, and renames it when the edit ends.
+    // Nothing when there is none.
+    void startRename(bool tree);
+
     // Select All and Invert Selection on this window's listing.
     void selectAllItems();
     void invertItemSelection();

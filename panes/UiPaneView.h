@@ -2,6 +2,9 @@
 
 #include <QTreeView>
 
+#include <QLineEdit>
+#include <QPointer>
+
 #include <functional>
 
 namespace panes {
@@ -24,6 +27,13 @@ public:
     // window has dealt with the key.
     std::function<bool(QKeyEvent*)> keyPreview;
 
+    // Edits the label of the row of index in place, over its first column.
+    // done runs once, with the text, when the edit ends by Enter or by
+    // leaving the box; Escape ends it without done. The view has the focus
+    // back before done runs.
+    void editLabel(const QModelIndex& index, std::function<void(const QString&)> done);
+    QLineEdit* labelEditor() const { return m_editor; } // null while none is open
+
 Q_SIGNALS:
     // The user chose this node or item: clicked it (not its expander), or
     // moved to it with the keyboard. In the list also a click on empty space
@@ -33,13 +43,18 @@ Q_SIGNALS:
     void focusTaken();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void endEdit(bool accepted);
+
     Kind m_kind;
+    QPointer<QLineEdit> m_editor;
+    std::function<void(const QString&)> m_editDone;
 };
 
 } // namespace panes
