@@ -57,6 +57,8 @@ public:
     // A right click in a tree or listing. The menus of nodes and items come
     // with the item commands; until then nothing shows.
     void show_context_menu() override;
+    // A new image viewer on the picture, in front of the main window.
+    void open_image_viewer(const QString& path, const QString& name) override;
     void setStatusPanelText(int panel, const QString& text) override;
     void escapePressed() override;
 

@@ -7,6 +7,7 @@
 #include "panes/SelectionTotals.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
+#include "pictures/fImage.h"
 
 #include <QAction>
 #include <QPointer>
@@ -94,6 +95,14 @@ void fMain::refresh_all()
 }
 
 void fMain::show_context_menu() {}
+
+void fMain::open_image_viewer(const QString& path, const QString& name)
+{
+    auto* viewer = new fImage(m_state, this);
+    viewer->image_path = path;
+    viewer->image_name = name;
+    viewer->Form_Load();
+}
 
 void fMain::menu_edit_select_all_Click()
 {
