@@ -47,6 +47,13 @@ public:
     virtual void escapePressed() = 0;
     // A right click in a tree or listing.
     virtual void show_context_menu() = 0;
+    // Opens a new image viewer on a picture file (a hidden one keeps its
+    // hidden path) showing the readable name.
+    virtual void open_image_viewer(const QString& path, const QString& name)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(name);
+    }
 };
 
 } // namespace mainwindow

@@ -61,6 +61,11 @@ public:
     // Sets the context menu's entries without showing it.
     void prepare_context_menu();
     QMenu* contextMenu() const { return m_contextMenu; }
+    // A new image viewer on the picture, in front of the main window.
+    void open_image_viewer(const QString& path, const QString& name) override;
+    // The context menu's "&Cloakwell": the focused list's one selected item
+    // in a new viewer.
+    void openSelectionInViewer();
     void setStatusPanelText(int panel, const QString& text) override;
     void escapePressed() override;
 

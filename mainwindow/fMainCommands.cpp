@@ -7,6 +7,7 @@
 #include "panes/SelectionTotals.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
+#include "pictures/fImage.h"
 
 #include <QAction>
 #include <QPointer>
@@ -97,6 +98,14 @@ void fMain::refresh_all()
     if (panes::UiBrowserWindow* window = focusedWindow())
         window->refresh();
     enable_toolbar();
+}
+
+void fMain::open_image_viewer(const QString& path, const QString& name)
+{
+    auto* viewer = new fImage(m_state, this);
+    viewer->image_path = path;
+    viewer->image_name = name;
+    viewer->Form_Load();
 }
 
 void fMain::menu_edit_select_all_Click()

@@ -3,7 +3,9 @@
 // pops up.
 #include "mainwindow/fMain.h"
 
+#include "browse/BrowsePane.h"
 #include "mainwindow/CommandTable.h"
+#include "panes/fLibraries.h"
 
 #include <QAction>
 #include <QCursor>
@@ -52,11 +54,14 @@ void fMain::buildContextMenu()
     // The program's own viewer; its caption is set when the main window loads.
     m_openCloakwell = openWith->addAction(QString());
     m_openCloakwell->setObjectName(QStringLiteral("context_menu_open_cloakwell"));
-    m_openCloakwell->setEnabled(false);
+    connect(m_openCloakwell, &QAction::triggered, this, [this] { openSelectionInViewer(); });
 
     m_contextShowPreview = m_contextMenu->addAction(QStringLiteral("Show &Preview"));
     m_contextShowPreview->setObjectName(QStringLiteral("context_menu_show_preview"));
-    m_contextShowPreview->setEnabled(false);
+    connect(m_contextShowPreview, &QAction::triggered, this, [this] {
+        if (fLibraries* libraries = librariesWindow())
+            libraries->showPreviewCommand();
+    });
 
     int separators = 0;
     for (const ContextEntry& e : kEntries) {
@@ -88,9 +93,9 @@ void fMain::prepare_context_menu()
     entry(Command::Open)->setEnabled(canOpen);
     m_contextOpenWith->setVisible(rules.openWithShown);
     m_contextNative->setEnabled(rules.nativeEnabled && canOpen);
-    // The viewer and the preview join the menu with their commands.
-    m_openCloakwell->setEnabled(false);
-    m_contextShowPreview->setEnabled(false);
+    // The program's own viewer sits in the submenu a single picture gets.
+    m_openCloakwell->setEnabled(rules.openWithShown);
+    m_contextShowPreview->setEnabled(rules.showPreview && librariesWindow());
 
     for (Command c : {Command::Hide, Command::Unhide, Command::Cut, Command::Copy, Command::Paste,
                       Command::Delete})
@@ -98,6 +103,20 @@ void fMain::prepare_context_menu()
     entry(Command::Rename)->setEnabled(rules.rename && hasCommandHandler(Command::Rename));
     entry(Command::Properties)
         ->setEnabled(rules.properties && hasCommandHandler(Command::Properties));
+}
+
+void fMain::openSelectionInViewer()
+{
+    const short pane = m_state.object_focus;
+    browse::BrowsePane* focused = focusedPane();
+    if (!focused || (pane != mainwindow::kLibrariesList && pane != mainwindow::kExplorerList))
+        return;
+    const QStringList keys = focused->list.selectedKeys();
+    if (keys.size() != 1)
+        return;
+    const int row = focused->list.rowOfKey(keys.front());
+    if (row >= 0)
+        open_image_viewer(keys.front(), focused->list.item(row).text);
 }
 
 void fMain::show_context_menu()

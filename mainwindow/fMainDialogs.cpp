@@ -130,7 +130,7 @@ void fMain::menu_tools_options_Click()
         // idle limit is read again at every tick.
         get_preferences();
         if (fLibraries* libraries = librariesWindow()) {
-            libraries->apply_preview_colour();
+            libraries->applyPreviewPreferences();
             mainwindow::restyle_pane(libraries->pane(), m_state.prefs);
         }
     }

@@ -13,8 +13,10 @@
 #include "panes/SelectionTotals.h"
 #include "panes/UiPaneView.h"
 #include "panes/UiSplitterBar.h"
+#include "pictures/PictureNames.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -239,6 +241,17 @@ void UiBrowserWindow::show_selection_totals()
 
 void UiBrowserWindow::ListView_DblClick()
 {
+    // Ctrl + double click views a picture in the program's own viewer.
+    if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) {
+        const QModelIndex current = m_list->currentIndex();
+        if (current.isValid() && current.row() < m_pane.list.count()) {
+            const browse::ListItem& item = m_pane.list.item(current.row());
+            if (!item.isFolder && pictures::is_picture_name(item.text)) {
+                m_host.open_image_viewer(item.key, item.text);
+                return;
+            }
+        }
+    }
     open_selection();
 }
 

@@ -39,17 +39,7 @@ fLibraries::fLibraries(mainwindow::WindowHost& host, QWidget* parent)
     connect(m_bar1, &UiSplitterBar::dragged, this, &fLibraries::vert_bar_1_MouseMove);
     connect(m_bar2, &UiSplitterBar::dragged, this, &fLibraries::vert_bar_2_MouseMove);
 
-    m_preview = new QFrame(this);
-    m_preview->setObjectName(QStringLiteral("preview_box"));
-    m_preview->setAutoFillBackground(true);
-    // Until a picture shows, a quiet word says what the pane is for, so that
-    // it does not look like a window that failed to draw.
-    m_previewHint = new QLabel(QStringLiteral("Select a picture to preview it"), m_preview);
-    m_previewHint->setObjectName(QStringLiteral("preview_hint"));
-    m_previewHint->setAlignment(Qt::AlignCenter);
-    m_previewHint->setWordWrap(true);
-    auto* previewLayout = new QVBoxLayout(m_preview);
-    previewLayout->addWidget(m_previewHint);
+    buildPreview();
 
     m_resizeTimer = new QTimer(this);
     m_resizeTimer->setObjectName(QStringLiteral("resize_timer"));
@@ -80,22 +70,8 @@ void fLibraries::Form_Load()
     if (count == 0)
         askFirstRunQuestion();
 
-    apply_preview_colour();
+    applyPreviewPreferences();
     m_host.enable_toolbar();
-}
-
-void fLibraries::apply_preview_colour()
-{
-    const QColor back = browse::toQColor(m_host.state().prefs.color_3);
-    QPalette background = m_preview->palette();
-    background.setColor(QPalette::Window, back);
-    m_preview->setPalette(background);
-    // A grey some way off the background: readable on any colour, but not
-    // calling out.
-    const int grey = back.lightness() < 128 ? back.lightness() + 110 : back.lightness() - 110;
-    QPalette hint = m_previewHint->palette();
-    hint.setColor(QPalette::WindowText, QColor(grey, grey, grey));
-    m_previewHint->setPalette(hint);
 }
 
 void fLibraries::askFirstRunQuestion()
@@ -151,8 +127,7 @@ void fLibraries::Form_Resize()
 void fLibraries::resize_timer_Timer()
 {
     m_resizeTimer->stop();
-    // The preview's picture is fitted to the pane again here once the
-    // preview shows pictures.
+    resize_preview_image();
 }
 
 void fLibraries::vert_bar_1_MouseMove(double x)
