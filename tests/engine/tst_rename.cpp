@@ -1,7 +1,7 @@
 // Renaming tree nodes and listing items in place: the names refused, the
 // names on disk (hidden items at their own level), the models afterwards,
 // and a name taken between the check and the rename.
-#include "browse/BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/mFileInfo.h"
 #include "engine/mRename.h"

@@ -1,7 +1,7 @@
 // The series rename of the Libraries list's selection: numbering, padding,
 // extensions, hidden items at their own level, exclusions, names taken
 // before and during the run, Cancel, and the window's preview.
-#include "browse/BrowseFixture.h"
+#include "support/BrowseFixture.h"
 
 #include "browse/mFileInfo.h"
 #include "engine/fRenameSelection.h"
