@@ -288,8 +288,10 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
         for (const Region& r : regions)
             if (!file.readAt(r.offset, original.data() + r.offset, r.length))
                 return fail(platform::systemReason(file.lastError()));
+        const char* from = original.constData();
+        char* to = target.data();
         for (qint64 i = 0; i < total; ++i)
-            target.data()[i] = static_cast<char>(~static_cast<unsigned char>(original.data()[i]));
+            to[i] = static_cast<char>(~static_cast<unsigned char>(from[i]));
         IntentRecord intent;
         intent.hiding = hide;
         intent.level = level;
