@@ -139,7 +139,7 @@ int main(int argc, char* argv[])
                 ::execl("/proc/self/exe", "bench_hiding_kills", static_cast<char*>(nullptr));
                 ::_exit(127);
             }
-            ::usleep(rng.bounded(2000, 60000));
+            ::usleep(rng.bounded(5000, 30000));
             ::kill(pid, SIGKILL);
             int status = 0;
             ::waitpid(pid, &status, 0);

@@ -137,12 +137,6 @@ void reportUnrestored(const QString& path, const Context& ctx)
                        QString(), PromptIcon::Critical);
 }
 
-QByteArray invertedBytes(QByteArray b)
-{
-    invertBuffer(b.data(), b.size());
-    return b;
-}
-
 // Writes bytes over the regions, in order; the bytes cover them end to end.
 bool writeRegions(platform::BinaryFile& file, const std::vector<Region>& regions,
                   const QByteArray& bytes)
@@ -283,15 +277,21 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
     std::vector<Region> regions;
     if (!contentless && level >= 2)
         regions = regionsFor(level, id->size);
-    QByteArray original, target;
+    // Kept between calls: a bulk command would otherwise map and fault in two
+    // fresh 256 KB buffers for every file.
+    static thread_local QByteArray original, target;
     PendingRecord record;
     if (!regions.empty()) {
         const qint64 total = regions.back().offset + regions.back().length;
         original.resize(total);
+        target.resize(total);
         for (const Region& r : regions)
             if (!file.readAt(r.offset, original.data() + r.offset, r.length))
                 return fail(platform::systemReason(file.lastError()));
-        target = invertedBytes(original);
+        const char* from = original.constData();
+        char* to = target.data();
+        for (qint64 i = 0; i < total; ++i)
+            to[i] = static_cast<char>(~static_cast<unsigned char>(from[i]));
         IntentRecord intent;
         intent.hiding = hide;
         intent.level = level;
@@ -300,7 +300,8 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
         intent.size = id->size;
         intent.oldPath = platform::encodePath(path);
         intent.newPath = platform::encodePath(newPath);
-        intent.hiddenRegion = hide ? target : original;
+        intent.regionLength = total;
+        intent.blockHashes = region_hashes(hide ? target : original);
         int err = 0;
         const QString folder =
             ctx.recordFolder.isEmpty() ? default_record_folder() : ctx.recordFolder;

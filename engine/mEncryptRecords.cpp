@@ -5,9 +5,14 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+#include <QRandomGenerator>
+
+#include <map>
+#include <mutex>
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -85,28 +90,45 @@ QByteArray inverted(QByteArray b)
     return b;
 }
 
-bool writeAll(int fd, const char* data, qsizetype len)
+} // namespace
+
+quint64 block_hash(const char* data, qint64 len)
 {
-    qsizetype done = 0;
-    while (done < len) {
-        const ssize_t n = ::write(fd, data + done, static_cast<size_t>(len - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
+    // Four independent lanes of eight bytes, so the multiplies overlap; the
+    // lanes are folded together at the end.
+    constexpr quint64 kMul = 0xff51afd7ed558ccdull;
+    quint64 h[4] = {0x9e3779b97f4a7c15ull ^ quint64(len), 0xc2b2ae3d27d4eb4full,
+                    0x165667b19e3779f9ull, 0x27d4eb2f165667c5ull};
+    qint64 i = 0;
+    for (; i + 32 <= len; i += 32) {
+        for (int lane = 0; lane < 4; ++lane) {
+            quint64 w;
+            std::memcpy(&w, data + i + 8 * lane, 8);
+            h[lane] = (h[lane] ^ w) * kMul;
+            h[lane] ^= h[lane] >> 29;
         }
-        done += n;
     }
-    return true;
+    quint64 out =
+        h[0] ^ (h[1] * 0x9e3779b97f4a7c15ull) ^ (h[2] * 0xc4ceb9fe1a85ec53ull) ^ (h[3] * kMul);
+    for (; i < len; ++i)
+        out = (out ^ static_cast<unsigned char>(data[i])) * 0xc4ceb9fe1a85ec53ull;
+    out ^= out >> 33;
+    out *= kMul;
+    out ^= out >> 33;
+    return out;
 }
 
-QString recordName(const IntentRecord& r)
+std::vector<quint64> region_hashes(const QByteArray& hiddenForm)
 {
-    return QStringLiteral("%1-%2").arg(r.device, 0, 16).arg(r.inode, 0, 16) +
-           QLatin1String(kSuffix);
+    std::vector<quint64> out;
+    out.reserve(size_t((hiddenForm.size() + kRecordBlock - 1) / kRecordBlock));
+    for (qint64 at = 0; at < hiddenForm.size(); at += kRecordBlock)
+        out.push_back(block_hash(hiddenForm.constData() + at,
+                                 qMin<qint64>(kRecordBlock, hiddenForm.size() - at)));
+    return out;
 }
+
+namespace {
 
 enum class Repair { Completed, RolledBack, Gone, Failed };
 
@@ -118,6 +140,42 @@ bool writeRegion(platform::BinaryFile& f, const QByteArray& bytes, qint64 size)
     if (n > 0 && !f.writeAt(0, bytes.constData(), n))
         return false;
     return !g_durable || f.syncData();
+}
+
+// Turns a block into its hidden form, whatever a kill left in it: the hidden
+// form, the plain form, or a write cut inside the block (the bytes before the
+// cut in one form, the rest in the other). False when no such reading gives
+// the recorded hash.
+bool toHiddenForm(char* block, qint64 n, quint64 want)
+{
+    if (block_hash(block, n) == want)
+        return true;
+    QByteArray b(block, n);
+    const auto flip = [&](qint64 from, qint64 to) {
+        for (qint64 i = from; i < to; ++i)
+            b[i] = static_cast<char>(~static_cast<unsigned char>(b[i]));
+    };
+    flip(0, n);
+    if (block_hash(b.constData(), n) == want) {
+        std::memcpy(block, b.constData(), size_t(n));
+        return true;
+    }
+    // Cut at p: invert only the part before it (b is now all inverted, so the
+    // part after p is flipped back step by step), or only the part after it.
+    for (int side = 0; side < 2; ++side) {
+        b = QByteArray(block, n);
+        if (side == 0)
+            flip(0, n);
+        for (qint64 p = n - 1; p > 0; --p) {
+            // side 0: [0,p) inverted, [p,n) as found; side 1: [0,p) as found, [p,n) inverted.
+            flip(p, p + 1);
+            if (block_hash(b.constData(), n) == want) {
+                std::memcpy(block, b.constData(), size_t(n));
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 Repair repair(const IntentRecord& r)
@@ -137,8 +195,23 @@ Repair repair(const IntentRecord& r)
     const auto id = f.identity();
     if (!matches(id))
         return Repair::Gone;
-    // Whatever mix of old and new bytes a kill left, write the whole region.
-    const QByteArray target = r.hiding ? r.hiddenRegion : inverted(r.hiddenRegion);
+    // Whatever mix of old and new blocks a kill left: each block is found in
+    // its hidden or its plain form by its hash, and the whole region is then
+    // written in the form the direction needs.
+    const qint64 len = qMin<qint64>(r.regionLength, id->size);
+    if (len < r.regionLength ||
+        r.blockHashes.size() != size_t((r.regionLength + kRecordBlock - 1) / kRecordBlock))
+        return Repair::Failed; // cut shorter since: not ours to guess at
+    QByteArray hidden(len, Qt::Uninitialized);
+    if (len > 0 && !f.readAt(0, hidden.data(), len))
+        return Repair::Failed;
+    for (qint64 at = 0, b = 0; at < len; at += kRecordBlock, ++b) {
+        char* block = hidden.data() + at;
+        const qint64 n = qMin<qint64>(kRecordBlock, len - at);
+        if (!toHiddenForm(block, n, r.blockHashes[size_t(b)]))
+            return Repair::Failed; // neither form: changed by someone else
+    }
+    const QByteArray target = r.hiding ? hidden : inverted(hidden);
     if (!writeRegion(f, target, id->size))
         return Repair::Failed;
     if (atNew)
@@ -164,7 +237,10 @@ QByteArray encode_record(const IntentRecord& r)
     put<qint64>(out, r.size);
     putBytes(out, r.oldPath);
     putBytes(out, r.newPath);
-    putBytes(out, r.hiddenRegion);
+    put<qint64>(out, r.regionLength);
+    put<quint32>(out, static_cast<quint32>(r.blockHashes.size()));
+    for (quint64 h : r.blockHashes)
+        put<quint64>(out, h);
     put<quint64>(out, fnv1a(out.constData(), out.size()));
     return out;
 }
@@ -186,11 +262,18 @@ std::optional<IntentRecord> decode_record(const QByteArray& bytes)
     r.size = rd.get<qint64>();
     r.oldPath = rd.bytes();
     r.newPath = rd.bytes();
-    r.hiddenRegion = rd.bytes();
+    r.regionLength = rd.get<qint64>();
+    const quint32 blocks = rd.get<quint32>();
+    if (!rd.ok || r.regionLength < 0 || qsizetype(blocks) * 8 > bytes.size())
+        return std::nullopt;
+    r.blockHashes.reserve(blocks);
+    for (quint32 i = 0; i < blocks && rd.ok; ++i)
+        r.blockHashes.push_back(rd.get<quint64>());
     const qsizetype body = rd.at;
     const quint64 sum = rd.get<quint64>();
-    if (!rd.ok || rd.at != bytes.size() || sum != fnv1a(bytes.constData(), body) ||
-        r.oldPath.isEmpty() || r.newPath.isEmpty())
+    // Bytes after the checksum are what is left of a longer earlier record.
+    if (!rd.ok || sum != fnv1a(bytes.constData(), body) || r.oldPath.isEmpty() ||
+        r.newPath.isEmpty())
         return std::nullopt;
     return r;
 }
@@ -212,71 +295,137 @@ QString default_record_folder()
     return folder;
 }
 
+namespace {
+
+// One record file per process and record folder, created once and locked for
+// the process's life; each change overwrites it in place and clears it when
+// done, which costs two writes instead of creating and removing a file.
+struct Slot
+{
+    int fd = -1;
+    pid_t pid = 0;
+};
+std::mutex g_slotsMutex;
+std::map<QString, Slot> g_slots;
+
+// Opens (or creates) this process's slot in the folder; -1 with err set.
+int slotFor(const QString& folder, int& err)
+{
+    Slot& slot = g_slots[folder];
+    if (slot.fd >= 0 && slot.pid == ::getpid())
+        return slot.fd;
+    if (slot.fd >= 0)
+        ::close(slot.fd); // inherited through fork(): the parent's, not ours
+    slot = Slot{};
+    const QByteArray dir = platform::encodePath(folder);
+    if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST) {
+        err = errno;
+        return -1;
+    }
+    const QByteArray path = dir + '/' + QByteArray::number(::getpid()) + '-' +
+                            QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
+                            kSuffix;
+    // An unnamed file first: it gets its name only once it is locked, so
+    // another copy's recovery never takes a live slot for a dead one.
+    int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    const bool unnamed = fd >= 0;
+    if (!unnamed)
+        fd = ::open(path.constData(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) {
+        err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    if (unnamed) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) !=
+            0) {
+            err = errno;
+            ::close(fd);
+            return -1;
+        }
+    }
+    if (g_durable && !platform::syncFolder(folder)) {
+        err = errno;
+        ::close(fd);
+        ::unlink(path.constData());
+        return -1;
+    }
+    slot.fd = fd;
+    slot.pid = ::getpid();
+    return fd;
+}
+
+// Gives the slot up with its record in it: the lock goes, so the next
+// recovery (of this process too) repairs what the record describes.
+void retireSlot(const QString& folder)
+{
+    const auto it = g_slots.find(folder);
+    if (it == g_slots.end())
+        return;
+    if (it->second.fd >= 0 && it->second.pid == ::getpid())
+        ::close(it->second.fd);
+    g_slots.erase(it);
+}
+
+bool pwriteAll(int fd, const char* data, qsizetype len, off_t at)
+{
+    qsizetype done = 0;
+    while (done < len) {
+        const ssize_t n = ::pwrite(fd, data + done, size_t(len - done), at + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
 PendingRecord::~PendingRecord()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) {
+        // Never finished: the record must outlive this process's next change.
+        const std::lock_guard lock(g_slotsMutex);
+        retireSlot(m_folder);
+    }
 }
 
 PendingRecord::Result PendingRecord::write(const QString& folder, const IntentRecord& record,
                                            int& err)
 {
     err = 0;
-    const QByteArray dir = platform::encodePath(folder);
-    if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST) {
-        err = errno;
+    const std::lock_guard lock(g_slotsMutex);
+    const int fd = slotFor(folder, err);
+    if (fd < 0)
         return Result::Failed;
-    }
-    m_path = platform::encodePath(platform::joinPath(folder, recordName(record)));
     const QByteArray bytes = encode_record(record);
-    // An unnamed file first: the record gets its name only once it is complete
-    // and locked, so nobody ever sees half a record of a live operation.
-    int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    const bool unnamed = fd >= 0;
-    if (!unnamed) {
-        fd = ::open(m_path.constData(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            err = errno;
-            return err == EEXIST ? Result::Busy : Result::Failed;
-        }
-    }
-    m_fd = fd;
-    const auto fail = [&] {
-        err = errno ? errno : EIO;
-        if (!unnamed)
-            ::unlink(m_path.constData());
-        ::close(m_fd);
-        m_fd = -1;
-        return Result::Failed;
-    };
-    if (::flock(m_fd, LOCK_EX) != 0)
-        return fail();
     const qsizetype half = bytes.size() / 2;
-    if (!writeAll(m_fd, bytes.constData(), half))
-        return fail();
-    if (platform::faults::crashPoint())
-        platform::faults::crashNow();
-    if (!writeAll(m_fd, bytes.constData() + half, bytes.size() - half))
-        return fail();
-    if (g_durable && ::fdatasync(m_fd) != 0)
-        return fail();
-    if (unnamed) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, m_path.constData(), AT_SYMLINK_FOLLOW) !=
-            0) {
-            err = errno;
-            ::close(m_fd);
-            m_fd = -1;
-            return err == EEXIST ? Result::Busy : Result::Failed;
-        }
-    }
-    if (g_durable && !platform::syncFolder(folder)) {
+    // Cut anywhere, the record fails its checksum and reads as never written:
+    // the file is not touched before the write below is complete.
+    if (!pwriteAll(fd, bytes.constData(), half, 0)) {
         err = errno;
-        finish();
         return Result::Failed;
     }
     if (platform::faults::crashPoint())
         platform::faults::crashNow();
+    if (!pwriteAll(fd, bytes.constData() + half, bytes.size() - half, half) ||
+        (g_durable && ::fdatasync(fd) != 0)) {
+        err = errno;
+        static const char zeros[sizeof kMagic] = {};
+        pwriteAll(fd, zeros, sizeof zeros, 0);
+        return Result::Failed;
+    }
+    if (platform::faults::crashPoint())
+        platform::faults::crashNow();
+    m_fd = fd;
+    m_folder = folder;
     return Result::Written;
 }
 
@@ -284,8 +433,12 @@ void PendingRecord::finish()
 {
     if (m_fd < 0)
         return;
-    ::unlink(m_path.constData());
-    ::close(m_fd);
+    // Clearing the magic retires the record; if that fails, the slot is given
+    // up so the record is repaired (a no-op: the change is complete) later.
+    static const char zeros[sizeof kMagic] = {};
+    const std::lock_guard lock(g_slotsMutex);
+    if (!pwriteAll(m_fd, zeros, sizeof zeros, 0))
+        retireSlot(m_folder);
     m_fd = -1;
 }
 

@@ -6,16 +6,21 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // Crash safety of hide_file and unhide_file.
 //
 // Before the first byte of a file changes, a record of the change is written
 // to the record folder: the old and the new name, the direction, the level,
-// the file's identity and the changed region in its hidden (inverted) form,
-// never the plain bytes. The record is removed after the rename. A process
-// killed in between leaves the record behind; recover_interrupted() then finds
-// the file by its identity under either name and writes the bytes its name
-// needs, so no file is ever left with a name and content that disagree.
+// the file's identity, the length of the region that changes and, for each
+// 512-byte block of it, a 64-bit hash of the block in its hidden (inverted)
+// form; never the bytes themselves. A byte and its inverse always differ, so
+// the hash tells for each block whether it holds the hidden or the plain form,
+// wherever a kill split a write. The record is removed after the rename. A
+// process killed in between leaves the record behind; recover_interrupted()
+// then finds the file by its identity under either name and writes the bytes
+// its name needs, so no file is ever left with a name and content that
+// disagree.
 //
 // While an item is in progress its owner holds an exclusive flock on the
 // record, so a second running copy of the program leaves it alone.
@@ -28,10 +33,18 @@ struct IntentRecord
     quint64 device = 0;
     quint64 inode = 0;
     qint64 size = 0;
-    QByteArray oldPath;      // the file's path before the change, as the kernel sees it
-    QByteArray newPath;      // and after it
-    QByteArray hiddenRegion; // bytes 0.. of the file in their hidden form
+    QByteArray oldPath;               // the file's path before the change, as the kernel sees it
+    QByteArray newPath;               // and after it
+    qint64 regionLength = 0;          // bytes 0..regionLength-1 change
+    std::vector<quint64> blockHashes; // block_hash of each block in its hidden form
 };
+
+inline constexpr qint64 kRecordBlock = 512;
+
+// The hash of one block (any length up to kRecordBlock).
+quint64 block_hash(const char* data, qint64 len);
+// The hashes of every block of a region given in its hidden form.
+std::vector<quint64> region_hashes(const QByteArray& hiddenForm);
 
 // The record's bytes: magic, version, fields, then a checksum of all of it.
 QByteArray encode_record(const IntentRecord& record);
@@ -48,8 +61,9 @@ void set_durable_writes(bool on);
 // The record folder of this copy of the program (the data folder's).
 QString default_record_folder();
 
-// A record for one change in progress. The record only appears in the folder
-// once it is complete and locked; finish() removes it after the change.
+// A record for one change in progress, written into this process's record
+// file (one per folder, locked while the process lives). finish() clears it
+// after the change; a record never finished stays for recovery.
 class PendingRecord
 {
 public:
@@ -59,15 +73,14 @@ public:
     PendingRecord& operator=(const PendingRecord&) = delete;
 
     enum class Result { Written, Busy, Failed };
-    // Busy: a record for the same file exists (another copy of the program is
-    // changing it). Failed: err holds errno.
+    // Failed: err holds errno. (Busy is not used by this layout.)
     Result write(const QString& folder, const IntentRecord& record, int& err);
     // Removes the record: the change is complete or fully undone.
     void finish();
 
 private:
     int m_fd = -1;
-    QByteArray m_path;
+    QString m_folder;
 };
 
 struct RecoveryResult

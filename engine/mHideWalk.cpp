@@ -100,6 +100,12 @@ void Walk::folderTree(const QString& path)
         if (stopped())
             return;
         QString current = platform::joinPath(path, e.name);
+        // The records of changes in progress (when the data folder lies in a
+        // Library) are the program's own: never renamed, never walked into.
+        if (!m_enc.recordFolder.isEmpty() && current == m_enc.recordFolder) {
+            skip();
+            continue;
+        }
         if (needsChange(e.name) && !isProtected(current)) {
             const QString renamed = change(current, true);
             if (!renamed.isEmpty())
