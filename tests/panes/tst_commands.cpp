@@ -308,10 +308,13 @@ private Q_SLOTS:
         MainWorld w;
         auto main = w.loadMain();
         for (const mainwindow::CommandRow& row : mainwindow::command_table()) {
-            // Context-menu commands have no menu-bar entry.
+            // Context-menu commands have no menu-bar entry or button: their
+            // context entry stands for them.
             if (QString::fromUtf8(row.name).startsWith(u"context_menu_"_s)) {
-                QVERIFY(!main->menuEntry(row.command));
                 QVERIFY(!row.hasButton());
+                QVERIFY(main->menuEntry(row.command));
+                QCOMPARE(main->menuEntry(row.command)->objectName(), QLatin1String(row.name));
+                QVERIFY(main->contextMenu()->actions().contains(main->menuEntry(row.command)));
                 continue;
             }
             QAction* entry = findAction(*main, row.name);

@@ -2,6 +2,7 @@
 // which are enabled for each pane and selection, and that they run the menu
 // bar's commands) and renaming in place with F2.
 #include "panes/PaneKit.h"
+#include "pictures/fImage.h"
 
 #include "engine/mEncrypt.h"
 #include "mainwindow/CommandRules.h"
@@ -108,9 +109,8 @@ private Q_SLOTS:
     }
 
     // Right clicks over the Libraries panes and the Explorer tree: the menu
-    // shows what the rules say, gated by the commands that exist. A command
-    // without a handler (Properties, until its window registers it) stays
-    // disabled, and the viewer and preview entries wait for their commands.
+    // shows what the rules say, gated by the commands that exist; a single
+    // picture gets the program's own viewer and Show Preview.
     void menuOverEachPane()
     {
         MainWorld w;
@@ -132,8 +132,8 @@ private Q_SLOTS:
                 ->visualRect(libraries->pane().list.index(rowOf(libraries, u"plain.jpg"_s), 0))
                 .center());
         QTRY_VERIFY(menu->isVisible());
-        QCOMPARE(shown(*main), u"-WN-M-"_s);
-        QVERIFY(!findAction(*main, "context_menu_open_cloakwell")->isEnabled());
+        QCOMPARE(shown(*main), u"-WNPMR"_s);
+        QVERIFY(findAction(*main, "context_menu_open_cloakwell")->isEnabled());
         QCOMPARE(findAction(*main, "context_menu_open_cloakwell")->text(), u"&Cloakwell"_s);
         QVERIFY(findAction(*main, "context_menu_hide")->isEnabled());
         QVERIFY(!findAction(*main, "context_menu_unhide")->isEnabled());
@@ -141,7 +141,16 @@ private Q_SLOTS:
         saveShot(menu, u"context-libraries-list"_s);
         closeMenu(*main);
 
-        // Properties joins once a window registers it.
+        // The viewer entry opens a viewer of its own on the picture (an empty
+        // file here, which the viewer says it cannot show).
+        w.prompt.acceptMessages(1);
+        findAction(*main, "context_menu_open_cloakwell")->trigger();
+        QTRY_VERIFY(main->findChild<fImage*>());
+        QCOMPARE(main->findChild<fImage*>()->image_name, u"plain.jpg"_s);
+        QTRY_COMPARE(w.prompt.lastText(), u"Invalid picture"_s);
+        delete main->findChild<fImage*>();
+
+        // Properties runs its command.
         main->setCommandHandler(Command::Properties, [&] { ++propertiesRuns; });
         QVERIFY(clickItem(libraries, u"notes.txt"_s));
         main->show_context_menu();
