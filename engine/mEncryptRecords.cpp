@@ -527,4 +527,18 @@ RecoveryResult recover_and_report(const QString& folder, platform::PromptService
     return r;
 }
 
+QString record_folder_of(const platform::DataFolders& folders)
+{
+    if (!folders.recordFolder.isEmpty() || folders.dataFolder.isEmpty())
+        return folders.recordFolder;
+    return platform::joinPath(folders.dataFolder, QLatin1String(platform::kRecordFolderName));
+}
+
+RecoveryResult recover_before_renaming(const platform::DataFolders& folders,
+                                       platform::PromptService& prompt)
+{
+    const QString folder = record_folder_of(folders);
+    return recover_and_report(folder.isEmpty() ? default_record_folder() : folder, prompt);
+}
+
 } // namespace mEncrypt

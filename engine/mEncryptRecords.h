@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DataFolders.h"
 #include "platform/Prompt.h"
 
 #include <QByteArray>
@@ -99,5 +100,15 @@ RecoveryResult recover_interrupted(const QString& folder);
 // Recovers and tells the user in one message how many items were completed
 // (nothing is shown when there was nothing to do).
 RecoveryResult recover_and_report(const QString& folder, platform::PromptService& prompt);
+
+// The record folder of a copy of the program with these data folders ("" when
+// they name none: then the default one is meant).
+QString record_folder_of(const platform::DataFolders& folders);
+
+// What every operation that renames hidden items does first: an item a crash
+// interrupted is finished (or rolled back) before its name may change again,
+// since a record names the item by its old and new names.
+RecoveryResult recover_before_renaming(const platform::DataFolders& folders,
+                                       platform::PromptService& prompt);
 
 } // namespace mEncrypt

@@ -11,20 +11,13 @@ namespace mHide {
 
 namespace detail {
 
-static QString recordFolderOf(const platform::DataFolders& folders)
-{
-    if (!folders.recordFolder.isEmpty() || folders.dataFolder.isEmpty())
-        return folders.recordFolder;
-    return platform::joinPath(folders.dataFolder, QLatin1String(platform::kRecordFolderName));
-}
-
 Walk::Walk(const Context& ctx, bool hiding)
     : m_ctx(ctx), m_hiding(hiding),
       m_op(ctx.browse.prompt, ctx.progress,
            hiding ? QStringLiteral("Hiding files and folders...")
                   : QStringLiteral("Unhiding files and folders..."),
            hiding ? QStringLiteral("hidden") : QStringLiteral("unhidden")),
-      m_enc{ctx.browse.prefs, m_op.prompt(), recordFolderOf(ctx.browse.folders), &m_itemFailures,
+      m_enc{ctx.browse.prefs, m_op.prompt(), mEncrypt::record_folder_of(ctx.browse.folders), &m_itemFailures,
             &m_nameOnly}
 {
     m_op.setSummaryTitle(hiding ? QStringLiteral("Encrypt error") : QStringLiteral("Decrypt Error"));

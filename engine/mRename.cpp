@@ -1,5 +1,7 @@
 #include "engine/mRename.h"
 
+#include "engine/mEncryptRecords.h"
+
 #include "browse/HiddenLook.h"
 #include "browse/NodeKinds.h"
 #include "browse/mFileInfo.h"
@@ -164,6 +166,7 @@ Outcome rename_node(const browse::BrowseContext& ctx, browse::BrowsePane& pane,
 {
     if (!node)
         return Outcome::Unchanged;
+    mEncrypt::recover_before_renaming(ctx.folders, ctx.prompt);
     return renameNode(ctx, pane, node, newName);
 }
 
@@ -172,6 +175,7 @@ Outcome rename_item(const browse::BrowseContext& ctx, browse::BrowsePane& pane, 
 {
     if (row < 0 || row >= pane.list.count())
         return Outcome::Unchanged;
+    mEncrypt::recover_before_renaming(ctx.folders, ctx.prompt);
     return renameItem(ctx, pane, row, newName);
 }
 

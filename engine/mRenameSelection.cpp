@@ -1,5 +1,7 @@
 #include "engine/mRenameSelection.h"
 
+#include "engine/mEncryptRecords.h"
+
 #include "browse/HiddenLook.h"
 #include "browse/mGetFolders.h"
 #include "browse/mMisc.h"
@@ -49,6 +51,7 @@ Result rename_selection(const browse::BrowseContext& ctx, browse::BrowsePane& pa
         result.invalidName = true;
         return result;
     }
+    mEncrypt::recover_before_renaming(ctx.folders, ctx.prompt);
     browse::FolderListModel& list = pane.list;
     const QString folder = list.tag();
     // The keys first: the items are changed in place as they are renamed.
