@@ -7,6 +7,7 @@
 #include "settings/fLogin.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <cstdio>
 #include <memory>
@@ -19,16 +20,18 @@ int main(int argc, char* argv[])
     if (checkOnly && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // --help and --version answer before any window system is needed.
+    QStringList pictures;
     if (!checkOnly) {
         QStringList arguments;
         for (int i = 1; i < argc; ++i)
-            arguments << QString::fromLocal8Bit(argv[i]);
+            arguments << QFile::decodeName(argv[i]);
         const mainwindow::CommandLine command = mainwindow::parseCommandLine(arguments);
         if (command.action != mainwindow::CommandLine::Action::Run) {
             const bool failed = command.action == mainwindow::CommandLine::Action::Fail;
             std::fputs(command.output.toLocal8Bit().constData(), failed ? stderr : stdout);
             return failed ? 2 : 0;
         }
+        pictures = command.files;
     }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
@@ -56,6 +59,8 @@ int main(int argc, char* argv[])
         mainWindow = std::make_unique<fMain>(services);
         prompt.setParent(mainWindow.get());
         mainWindow->MDIForm_Load();
+        // Pictures the desktop handed over open once the password is given.
+        mainWindow->open_pictures(pictures);
     };
 
     fLogin login(services.store, prompt, showMain);

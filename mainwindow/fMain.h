@@ -63,6 +63,10 @@ public:
     QMenu* contextMenu() const { return m_contextMenu; }
     // A new image viewer on the picture, in front of the main window.
     void open_image_viewer(const QString& path, const QString& name) override;
+    // Each file in a viewer of its own (the pictures named on the command
+    // line); a file that is missing or not a picture is said so in one
+    // message.
+    void open_pictures(const QStringList& files);
     // The context menu's "&Cloakwell": the focused list's one selected item
     // in a new viewer.
     void openSelectionInViewer();

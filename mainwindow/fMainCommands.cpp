@@ -2,14 +2,19 @@
 // panes themselves: Refresh, Select All, Invert Selection, New Library.
 #include "mainwindow/fMain.h"
 
+#include "engine/mEncrypt.h"
 #include "libraries/fAddLibrary.h"
 #include "mainwindow/CommandTable.h"
 #include "panes/SelectionTotals.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
+#include "pictures/PictureNames.h"
 #include "pictures/fImage.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QPointer>
 
 using mainwindow::Command;
@@ -106,6 +111,28 @@ void fMain::open_image_viewer(const QString& path, const QString& name)
     viewer->image_path = path;
     viewer->image_name = name;
     viewer->Form_Load();
+}
+
+void fMain::open_pictures(const QStringList& files)
+{
+    QStringList refused;
+    for (const QString& given : files) {
+        const QString path = QFileInfo(given).absoluteFilePath();
+        const QString name = platform::bareName(path);
+        // A hidden picture is known by its readable name.
+        const QString readable = mEncrypt::is_hidden_name(name) ? mEncrypt::plain_name(name) : name;
+        if (!platform::fileExists(path) || platform::folderExists(path) ||
+            !pictures::is_picture_name(readable))
+            refused.append(given);
+        else
+            open_image_viewer(path, readable);
+    }
+    if (!refused.isEmpty())
+        m_state.prompt().message(
+            (refused.size() == 1
+                 ? QStringLiteral("This file is not a picture Cloakwell can show:")
+                 : QStringLiteral("These files are not pictures Cloakwell can show:")) +
+            QLatin1Char('\n') + refused.join(QLatin1Char('\n')));
 }
 
 void fMain::menu_edit_select_all_Click()

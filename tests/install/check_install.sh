@@ -24,6 +24,9 @@ done
 grep -q "GNU GENERAL PUBLIC LICENSE" "$prefix/share/doc/cloakwell/copyright" || fail "licence"
 # The entry's icon name must be the one installed.
 grep -qx "Icon=$app" "$prefix/share/applications/$app.desktop" || fail "icon name"
+# The desktop offers Cloakwell in "Open With" for the pictures it can show.
+grep -q "^MimeType=.*image/jpeg;" "$prefix/share/applications/$app.desktop" || fail "MimeType"
+grep -qx "Exec=cloakwell %F" "$prefix/share/applications/$app.desktop" || fail "Exec takes files"
 
 # --version and --help answer without a display.
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/cloakwell" --version)

@@ -25,19 +25,28 @@ void tst_StartupOptions::commandLine_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("contains");
+    QTest::addColumn<QStringList>("files");
     const int run = int(CommandLine::Action::Run), print = int(CommandLine::Action::PrintAndExit),
               fail = int(CommandLine::Action::Fail);
-    QTest::newRow("none") << QStringList{} << run << "";
-    QTest::newRow("--version") << QStringList{"--version"} << print << "Cloakwell 2.2.0\n";
-    QTest::newRow("-v") << QStringList{"-v"} << print << "Cloakwell ";
-    QTest::newRow("--help") << QStringList{"--help"} << print << "--version";
-    QTest::newRow("help wins over what follows") << QStringList{"-h", "junk"} << print << "Usage";
+    const QStringList none;
+    QTest::newRow("none") << QStringList{} << run << "" << none;
+    QTest::newRow("--version") << QStringList{"--version"} << print << "Cloakwell 2.2.0\n" << none;
+    QTest::newRow("-v") << QStringList{"-v"} << print << "Cloakwell " << none;
+    QTest::newRow("--help") << QStringList{"--help"} << print << "--version" << none;
+    QTest::newRow("help wins over what follows")
+        << QStringList{"-h", "junk"} << print << "Usage" << none;
     // Qt's own options and their values are left for the application object.
-    QTest::newRow("qt options") << QStringList{"-platform", "offscreen", "-reverse"} << run << "";
-    QTest::newRow("qt option value is not a file") << QStringList{"-style", "--help"} << run << "";
+    QTest::newRow("qt options") << QStringList{"-platform", "offscreen", "-reverse"} << run << ""
+                                << none;
+    QTest::newRow("qt option value is not a file")
+        << QStringList{"-style", "--help"} << run << "" << none;
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << fail
-                                    << "unknown option '--frobnicate'";
-    QTest::newRow("a file") << QStringList{"/tmp/x.jpg"} << fail << "unexpected argument";
+                                    << "unknown option '--frobnicate'" << none;
+    // Pictures handed over by the desktop; "--" ends the options.
+    QTest::newRow("pictures") << QStringList{"/tmp/x.jpg", "-reverse", "y.gif"} << run << ""
+                              << QStringList{"/tmp/x.jpg", "y.gif"};
+    QTest::newRow("after --") << QStringList{"--", "--help", "-v.jpg"} << run << ""
+                              << QStringList{"--help", "-v.jpg"};
 }
 
 void tst_StartupOptions::commandLine()
@@ -45,7 +54,9 @@ void tst_StartupOptions::commandLine()
     QFETCH(QStringList, args);
     QFETCH(int, action);
     QFETCH(QString, contains);
+    QFETCH(QStringList, files);
     const CommandLine c = parseCommandLine(args);
+    QCOMPARE(c.files, files);
     QCOMPARE(int(c.action), action);
     QVERIFY2(c.output.contains(contains), qPrintable(c.output));
     if (c.action == CommandLine::Action::Run)

@@ -478,6 +478,26 @@ private Q_SLOTS:
         QCOMPARE(viewer->windowTitle(), u"a.jpg"_s);
         QVERIFY(viewer->picture()->hasPicture());
     }
+
+    // Pictures the desktop hands over on the command line: each in a viewer,
+    // a hidden one under its readable name; the rest told in one message.
+    void commandLinePictures()
+    {
+        MainWorld w;
+        const QString hidden = addPicture(w, u"beach.jpg"_s, 2);
+        const QString text = w.world.file(u"Pictures/notes.txt"_s, "x");
+        const QString missing = w.world.path(u"Pictures/gone.jpg"_s);
+        auto main = openLibrary(w);
+        w.prompt.acceptMessages(1);
+        main->open_pictures({hidden, text, missing});
+        QTRY_COMPARE(main->findChildren<fImage*>().size(), 1);
+        fImage* viewer = main->findChildren<fImage*>().front();
+        QVERIFY(settle(viewer->picture()));
+        QCOMPARE(viewer->windowTitle(), u"beach.jpg"_s);
+        QVERIFY(viewer->picture()->hasPicture());
+        QCOMPARE(w.prompt.lastText(),
+                 u"These files are not pictures Cloakwell can show:\n"_s + text + u'\n' + missing);
+    }
 };
 
 WINDOW_TEST_MAIN(TestUiPictures)
