@@ -9,6 +9,7 @@
 //   - viewer: the hidden photo at full size against a bare full decode (1.3x).
 // Runs alternate in order; medians are reported, and every result is checked.
 #include "bench/BenchSupport.h"
+#include "bench/PhotoSetup.h"
 #include "engine/mEncrypt.h"
 #include "pictures/PictureDecoder.h"
 #include "pictures/PictureLoader.h"
@@ -29,39 +30,10 @@
 
 namespace {
 
+using bench::makePhoto;
 using bench::median;
 using bench::now;
-
-// A photo-like picture: smooth gradients with fine noise, so the JPEG has the
-// size and the decoding work of a real photo (a flat picture decodes faster).
-QByteArray makePhoto(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    QRandomGenerator rng(24);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const int n = int(rng.bounded(24));
-            line[x] = qRgb((x * 255 / w + n) & 0xFF, (y * 255 / h + n) & 0xFF,
-                           ((x + y) * 127 / (w + h) + 2 * n) & 0xFF);
-        }
-    }
-    QByteArray out;
-    QBuffer buf(&out);
-    buf.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buf, "jpeg");
-    writer.setQuality(90);
-    writer.write(img);
-    return out;
-}
-
-bool writeSynced(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush())
-        return false;
-    return ::fsync(f.handle()) == 0;
-}
+using bench::writeSynced;
 
 long residentKb()
 {

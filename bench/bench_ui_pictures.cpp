@@ -13,6 +13,7 @@
 //     (target under 50 ms), and how many photos were decoded (only the last).
 //  4. Memory: resident size with one photo in the preview and one in a viewer.
 #include "bench/BenchSupport.h"
+#include "bench/PhotoSetup.h"
 #include "bench/UiBenchServices.h"
 #include "engine/mEncrypt.h"
 #include "mainwindow/fMain.h"
@@ -41,40 +42,11 @@
 
 namespace {
 
+using bench::makePhoto;
 using bench::median;
 using bench::now;
+using bench::writeSynced;
 using pictures::UiPictureView;
-
-// A photo-like picture: smooth gradients with fine noise, so the JPEG has the
-// size and the decoding work of a real photo.
-QByteArray makePhoto(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    QRandomGenerator rng(24);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const int n = int(rng.bounded(24));
-            line[x] = qRgb((x * 255 / w + n) & 0xFF, (y * 255 / h + n) & 0xFF,
-                           ((x + y) * 127 / (w + h) + 2 * n) & 0xFF);
-        }
-    }
-    QByteArray out;
-    QBuffer buf(&out);
-    buf.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buf, "jpeg");
-    writer.setQuality(90);
-    writer.write(img);
-    return out;
-}
-
-bool writeSynced(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush())
-        return false;
-    return ::fsync(f.handle()) == 0;
-}
 
 long statusKb(const char* field)
 {
