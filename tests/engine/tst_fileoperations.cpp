@@ -1,0 +1,449 @@
+// Moving, copying and deleting items: the operation's own refusals, conflicts,
+// free names, links, every fault point of a copy, the trash and deleting for
+// good. After each case the sources are whole and no unfinished copy stands
+// under a real name.
+#include "mainwindow/mFileOperations.h"
+#include "platform/FileOperation.h"
+#include "platform/FileSystem.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestWorld.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace mainwindow;
+using platform::PromptAnswer;
+
+namespace {
+
+// Answers conflicts from a script and counts the questions.
+class ScriptedConflicts : public ConflictQuestion
+{
+public:
+    ConflictAnswer ask(const QString& existing, const QString&, bool keepBothAllowed) override
+    {
+        asked << QFileInfo(existing).fileName();
+        offeredKeepBoth = keepBothAllowed;
+        return script.isEmpty() ? ConflictAnswer{} : script.takeFirst();
+    }
+    QList<ConflictAnswer> script;
+    QStringList asked;
+    bool offeredKeepBoth = false;
+};
+
+QStringList namesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                               QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+bool anyTemporary(const QString& folder)
+{
+    for (const QString& n : namesIn(folder))
+        if (platform::isTemporaryItemName(n))
+            return true;
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(platform::faults::Plan)
+Q_DECLARE_METATYPE(mainwindow::ConflictAnswer)
+
+class TestFileOperations : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ownChecks_data();
+    void ownChecks();
+    void moveWithinFileSystem();
+    void copyKeepsContentModeTimesAndLinks();
+    void conflicts_data();
+    void conflicts();
+    void freeNames_data();
+    void freeNames();
+    void faultsLeaveSourceWhole_data();
+    void faultsLeaveSourceWhole();
+    void deleteToTrashAndForGood_data();
+    void deleteToTrashAndForGood();
+    void sweepRemovesOnlyTemporaryItems();
+};
+
+void TestFileOperations::ownChecks_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("message"); // "" when the move goes ahead
+    const QString same = u"Source and destination are the same"_s;
+    const QString within = u"Cannot move selection because the source is within the destinaton"_s;
+    QTest::newRow("same") << "a/b"
+                          << "a/b" << same;
+    QTest::newRow("same, trailing slash") << "a/b/"
+                                          << "a/b" << same;
+    QTest::newRow("target inside") << "a/b"
+                                   << "a/b/c" << within;
+    QTest::newRow("target deep inside") << "a/b"
+                                        << "a/b/c/d" << within;
+    QTest::newRow("sibling with longer name") << "a/b"
+                                              << "a/b2" << QString();
+    QTest::newRow("sibling folder") << "a/b"
+                                    << "a/c" << QString();
+}
+
+void TestFileOperations::ownChecks()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    TestWorld w;
+    w.file(u"a/b/c/d/x.jpg"_s, "x");
+    w.folder(u"a/b2"_s);
+    w.folder(u"a/c"_s);
+    ScriptedPrompt prompt;
+    if (!message.isEmpty())
+        prompt.acceptMessages();
+    for (const std::uint32_t op : {FoMove, FoCopy}) {
+        prompt.seen.clear();
+        if (!message.isEmpty())
+            prompt.acceptMessages();
+        const std::uint32_t r =
+            move_or_copy_items(op, {w.path(source)}, w.path(target), FofNone, {prompt});
+        QCOMPARE(r, 0u);
+        if (message.isEmpty()) {
+            QVERIFY(prompt.seen.isEmpty());
+            QCOMPARE(TestWorld::readAll(w.path(target + u"/b/c/d/x.jpg"_s)), "x");
+            if (op == FoMove)
+                break;
+        } else {
+            QCOMPARE(prompt.lastText(), message);
+            QCOMPARE(prompt.lastTitle(), platform::applicationTitle());
+        }
+        QCOMPARE(TestWorld::readAll(w.path(u"a/b/c/d/x.jpg"_s)), "x");
+    }
+}
+
+void TestFileOperations::moveWithinFileSystem()
+{
+    TestWorld w;
+    const QByteArray big = TestWorld::pattern(300000, 7);
+    w.file(u"src/big.bin"_s, big);
+    w.file(u"src/tree/inner/p.jpg"_s, "p");
+    QVERIFY(::symlink("/nonexistent/target", qPrintable(w.path(u"src/dangling"_s))) == 0);
+    const QString dst = w.folder(u"dst"_s);
+    const auto before = platform::identityOf(w.path(u"src/big.bin"_s));
+    ScriptedPrompt prompt;
+    const QStringList items{w.path(u"src/big.bin"_s), w.path(u"src/tree"_s),
+                            w.path(u"src/dangling"_s)};
+    QCOMPARE(move_or_copy_items(FoMove, items, dst, FofNone, {prompt}), 0u);
+    QCOMPARE(namesIn(w.path(u"src"_s)), QStringList());
+    QCOMPARE(namesIn(dst), (QStringList{u"big.bin"_s, u"dangling"_s, u"tree"_s}));
+    // A rename, not a copy: the same file, the link still a link.
+    QVERIFY(platform::identityOf(dst + u"/big.bin"_s) == before);
+    QVERIFY(platform::isSymLink(dst + u"/dangling"_s));
+    QCOMPARE(TestWorld::readAll(dst + u"/tree/inner/p.jpg"_s), "p");
+}
+
+void TestFileOperations::copyKeepsContentModeTimesAndLinks()
+{
+    TestWorld w;
+    const QString outside = w.file(u"outside/secret.jpg"_s, "secret");
+    w.folder(u"outside/deep"_s);
+    w.file(u"outside/deep/d.jpg"_s, "deep");
+    const QByteArray big = TestWorld::pattern(3 * 1024 * 1024 + 17, 3);
+    const QString bigPath = w.file(u"src/tree/big.bin"_s, big);
+    QVERIFY(::chmod(qPrintable(bigPath), 0640) == 0);
+    const struct timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
+    QVERIFY(::utimensat(AT_FDCWD, qPrintable(bigPath), times, 0) == 0);
+    QVERIFY(::symlink(qPrintable(outside), qPrintable(w.path(u"src/tree/toFile"_s))) == 0);
+    QVERIFY(::symlink(qPrintable(w.path(u"outside/deep"_s)),
+                      qPrintable(w.path(u"src/tree/toFolder"_s))) == 0);
+
+    // Once within the file system, once onto another one where there is one.
+    QStringList targets{w.folder(u"dst"_s)};
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    if (shm.isValid() && !platform::sameFileSystem(shm.path(), w.root()))
+        targets << shm.path();
+    for (const QString& dst : targets) {
+        ScriptedPrompt prompt;
+        QCOMPARE(move_or_copy_items(FoCopy, {w.path(u"src/tree"_s)}, dst, FofNone, {prompt}), 0u);
+        QCOMPARE(TestWorld::readAll(dst + u"/tree/big.bin"_s), big);
+        QCOMPARE(TestWorld::readAll(bigPath), big);
+        struct stat st;
+        QVERIFY(::stat(qPrintable(dst + u"/tree/big.bin"_s), &st) == 0);
+        QCOMPARE(st.st_mode & 07777, 0640u);
+        QCOMPARE(qint64(st.st_mtim.tv_sec), qint64(1200000000));
+        for (const QString& link : {u"toFile"_s, u"toFolder"_s}) {
+            QVERIFY2(platform::isSymLink(dst + u"/tree/"_s + link), qPrintable(link));
+            QCOMPARE(QFileInfo(dst + u"/tree/"_s + link).symLinkTarget(),
+                     QFileInfo(w.path(u"src/tree/"_s + link)).symLinkTarget());
+        }
+        QVERIFY(!anyTemporary(dst));
+        // A move across removes the source only once the copy stands.
+        if (dst != targets.first()) {
+            const QString moved = w.file(u"src/move.bin"_s, big);
+            QCOMPARE(move_or_copy_items(FoMove, {moved}, dst, FofNone, {prompt}), 0u);
+            QVERIFY(!platform::pathExists(moved));
+            QCOMPARE(TestWorld::readAll(dst + u"/move.bin"_s), big);
+        }
+    }
+    QCOMPARE(TestWorld::readAll(outside), "secret");
+    QCOMPARE(namesIn(w.path(u"outside/deep"_s)), QStringList{u"d.jpg"_s});
+}
+
+void TestFileOperations::conflicts_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::addColumn<std::uint16_t>("flags");
+    QTest::addColumn<QList<ConflictAnswer>>("answers");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QStringList>("targetNames");
+    QTest::addColumn<QByteArray>("aInTarget"); // what a.jpg holds in the target afterwards
+    QTest::addColumn<std::uint32_t>("result");
+
+    using C = ConflictChoice;
+    const QStringList both{u"a.jpg"_s, u"b.jpg"_s};
+    for (const std::uint32_t op : {FoMove, FoCopy}) {
+        const QByteArray tag = op == FoMove ? "move " : "copy ";
+        QTest::newRow(tag + "replace each")
+            << op << std::uint16_t(FofNone)
+            << QList<ConflictAnswer>{{C::Replace, false}, {C::Replace, false}} << 2 << both
+            << QByteArray("new a") << 0u;
+        QTest::newRow(tag + "replace remaining")
+            << op << std::uint16_t(FofNone) << QList<ConflictAnswer>{{C::Replace, true}} << 1
+            << both << QByteArray("new a") << 0u;
+        QTest::newRow(tag + "skip remaining")
+            << op << std::uint16_t(FofNone) << QList<ConflictAnswer>{{C::Skip, true}} << 1 << both
+            << QByteArray("old a") << 0u;
+        QTest::newRow(tag + "skip then replace")
+            << op << std::uint16_t(FofNone)
+            << QList<ConflictAnswer>{{C::Skip, false}, {C::Replace, false}} << 2 << both
+            << QByteArray("old a") << 0u;
+        QTest::newRow(tag + "cancel")
+            << op << std::uint16_t(FofNone) << QList<ConflictAnswer>{{C::Cancel, true}} << 1 << both
+            << QByteArray("old a") << std::uint32_t(FoCancelled);
+        QTest::newRow(tag + "keep both remaining")
+            << op << std::uint16_t(FofRenameOnCollision)
+            << QList<ConflictAnswer>{{C::KeepBoth, true}} << 1
+            << QStringList{u"a (2).jpg"_s, u"a.jpg"_s, u"b (2).jpg"_s, u"b.jpg"_s}
+            << QByteArray("old a") << 0u;
+        QTest::newRow(tag + "keep both refused without the flag")
+            << op << std::uint16_t(FofNone) << QList<ConflictAnswer>{{C::KeepBoth, true}} << 1
+            << both << QByteArray("old a") << 0u;
+    }
+}
+
+void TestFileOperations::conflicts()
+{
+    QFETCH(std::uint32_t, op);
+    QFETCH(std::uint16_t, flags);
+    QFETCH(QList<ConflictAnswer>, answers);
+    QFETCH(int, questions);
+    QFETCH(QStringList, targetNames);
+    QFETCH(QByteArray, aInTarget);
+    QFETCH(std::uint32_t, result);
+    TestWorld w;
+    const QStringList sources{w.file(u"src/a.jpg"_s, "new a"), w.file(u"src/b.jpg"_s, "new b")};
+    const QString dst = w.folder(u"dst"_s);
+    w.file(u"dst/a.jpg"_s, "old a");
+    w.folder(u"dst/b.jpg"_s); // a folder in the way of a file
+    w.file(u"dst/b.jpg/inside"_s, "kept unless replaced");
+    ScriptedConflicts conflicts;
+    conflicts.script = answers;
+    ScriptedPrompt prompt;
+    QCOMPARE(move_or_copy_items(op, sources, dst, flags, {prompt, nullptr, &conflicts}), result);
+    QCOMPARE(conflicts.asked.size(), questions);
+    QCOMPARE(conflicts.offeredKeepBoth, (flags & FofRenameOnCollision) != 0);
+    QCOMPARE(namesIn(dst), targetNames);
+    QCOMPARE(TestWorld::readAll(dst + u"/a.jpg"_s), aInTarget);
+    QVERIFY(!anyTemporary(dst));
+    // Every item still exists somewhere whole: in the target, or at its source.
+    for (const QString& s : sources) {
+        const QString name = QFileInfo(s).fileName();
+        const QByteArray expected = name == u"a.jpg"_s ? "new a" : "new b";
+        bool found = TestWorld::readAll(s) == expected;
+        for (const QString& n : namesIn(dst))
+            found = found || TestWorld::readAll(dst + u'/' + n) == expected;
+        QVERIFY2(found, qPrintable(name));
+        if (op == FoCopy)
+            QCOMPARE(TestWorld::readAll(s), expected);
+    }
+}
+
+void TestFileOperations::freeNames_data()
+{
+    QTest::addColumn<QStringList>("taken");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first") << QStringList{u"a.jpg"_s} << u"a.jpg"_s << false << u"a (2).jpg"_s;
+    QTest::newRow("gap filled in order") << QStringList{u"a.jpg"_s, u"a (2).jpg"_s, u"a (4).jpg"_s}
+                                         << u"a.jpg"_s << false << u"a (3).jpg"_s;
+    QTest::newRow("two dots") << QStringList{u"x.tar.gz"_s} << u"x.tar.gz"_s << false
+                              << u"x.tar (2).gz"_s;
+    QTest::newRow("dot name") << QStringList{u".profile"_s} << u".profile"_s << false
+                              << u".profile (2)"_s;
+    QTest::newRow("folder with dot")
+        << QStringList{u"v1.2"_s} << u"v1.2"_s << true << u"v1.2 (2)"_s;
+}
+
+void TestFileOperations::freeNames()
+{
+    QFETCH(QStringList, taken);
+    QFETCH(QString, name);
+    QFETCH(bool, folder);
+    QFETCH(QString, expected);
+    TestWorld w;
+    const QString dst = w.folder(u"dst"_s);
+    for (const QString& t : taken)
+        w.file(u"dst/"_s + t, "old");
+    const QString src = folder ? w.folder(u"src/"_s + name) : w.file(u"src/"_s + name, "new");
+    ConflictAnswer keep{ConflictChoice::KeepBoth, false};
+    ScriptedConflicts conflicts;
+    conflicts.script = {keep};
+    ScriptedPrompt prompt;
+    QCOMPARE(
+        move_or_copy_items(FoCopy, {src}, dst, FofRenameOnCollision, {prompt, nullptr, &conflicts}),
+        0u);
+    QVERIFY(platform::pathExists(dst + u'/' + expected));
+    QCOMPARE(namesIn(dst).size(), taken.size() + 1);
+}
+
+void TestFileOperations::faultsLeaveSourceWhole_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::addColumn<bool>("otherFileSystem");
+    QTest::addColumn<platform::faults::Plan>("plan");
+    const auto plan = [](auto set) {
+        platform::faults::Plan p;
+        set(p);
+        return p;
+    };
+    for (const bool other : {false, true}) {
+        const QByteArray tag = other ? "move across: " : "copy: ";
+        const std::uint32_t op = other ? FoMove : FoCopy;
+        QTest::newRow(tag + "open") << op << other << plan([](auto& p) { p.failOpen = 1; });
+        QTest::newRow(tag + "first write") << op << other << plan([](auto& p) { p.failWrite = 1; });
+        QTest::newRow(tag + "later write") << op << other << plan([](auto& p) { p.failWrite = 2; });
+        QTest::newRow(tag + "flush") << op << other << plan([](auto& p) { p.failFlush = 1; });
+        QTest::newRow(tag + "check read") << op << other << plan([](auto& p) { p.failRead = 1; });
+        QTest::newRow(tag + "rename") << op << other << plan([](auto& p) { p.failRename = 1; });
+    }
+    QTest::newRow("move within: rename")
+        << std::uint32_t(FoMove) << false << plan([](auto& p) { p.failRename = 1; });
+}
+
+void TestFileOperations::faultsLeaveSourceWhole()
+{
+    QFETCH(std::uint32_t, op);
+    QFETCH(bool, otherFileSystem);
+    QFETCH(platform::faults::Plan, plan);
+    TestWorld w;
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    QString dst = w.folder(u"dst"_s);
+    if (otherFileSystem) {
+        if (!shm.isValid() || platform::sameFileSystem(shm.path(), w.root()))
+            QSKIP("no second file system");
+        dst = shm.path();
+    }
+    const QByteArray bytes = TestWorld::pattern(2 * 1024 * 1024 + 5, 9);
+    const QString src = w.file(u"src/photo.jpg"_s, bytes);
+    ScriptedPrompt prompt;
+    prompt.acceptMessages(); // the summary of the failure
+    platform::faults::arm(plan);
+    const std::uint32_t r = move_or_copy_items(op, {src}, dst, FofNone, {prompt});
+    platform::faults::disarm();
+    QCOMPARE(r, std::uint32_t(FoFailed));
+    QCOMPARE(TestWorld::readAll(src), bytes);
+    QCOMPARE(namesIn(dst), QStringList());
+    QVERIFY(prompt.lastText().contains(u"photo.jpg"_s) ||
+            prompt.seen.last().details.contains(u"photo.jpg"_s));
+}
+
+void TestFileOperations::deleteToTrashAndForGood_data()
+{
+    QTest::addColumn<std::uint16_t>("flags");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("confirmation"); // "" for none
+    QTest::addColumn<PromptAnswer>("answer");
+    QTest::addColumn<bool>("gone");
+    QTest::addColumn<bool>("inTrash");
+    QTest::newRow("trash") << std::uint16_t(FofAllowUndo) << 3 << QString() << PromptAnswer::Ok
+                           << true << true;
+    QTest::newRow("for good, one")
+        << std::uint16_t(FofNone) << 1 << u"Permanently delete this item?"_s << PromptAnswer::Yes
+        << true << false;
+    QTest::newRow("for good, twelve")
+        << std::uint16_t(FofNone) << 12 << u"Permanently delete these 12 items?"_s
+        << PromptAnswer::Yes << true << false;
+    QTest::newRow("for good, declined")
+        << std::uint16_t(FofNone) << 2 << u"Permanently delete these 2 items?"_s << PromptAnswer::No
+        << false << false;
+}
+
+void TestFileOperations::deleteToTrashAndForGood()
+{
+    QFETCH(std::uint16_t, flags);
+    QFETCH(int, count);
+    QFETCH(QString, confirmation);
+    QFETCH(PromptAnswer, answer);
+    QFETCH(bool, gone);
+    QFETCH(bool, inTrash);
+    TestWorld w;
+    const QString trash =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash/files"_s;
+    TestWorld::removeTree(platform::encodePath(trash)); // what earlier rows put there
+    const QString outside = w.file(u"outside/keep.jpg"_s, "keep");
+    QStringList items;
+    for (int i = 0; i < count - 1; ++i)
+        items << w.file(u"del/f%1.jpg"_s.arg(i), "x");
+    // A folder holding a link to a file outside: the link goes, never its target.
+    w.file(u"del/folder/inner.jpg"_s, "inner");
+    QVERIFY(::symlink(qPrintable(outside), qPrintable(w.path(u"del/folder/link"_s))) == 0);
+    items << w.path(u"del/folder"_s);
+    ScriptedPrompt prompt;
+    if (!confirmation.isEmpty())
+        prompt.answer(answer);
+    const std::uint32_t r = move_or_copy_items(FoDelete, items, QString(), flags, {prompt});
+    QCOMPARE(r, gone ? 0u : std::uint32_t(FoCancelled));
+    if (!confirmation.isEmpty())
+        QCOMPARE(prompt.lastText(), confirmation);
+    QCOMPARE(namesIn(w.path(u"del"_s)).isEmpty(), gone);
+    QCOMPARE(TestWorld::readAll(outside), "keep");
+    QCOMPARE(platform::pathExists(trash + u"/folder"_s), inTrash);
+    if (inTrash)
+        QCOMPARE(TestWorld::readAll(trash + u"/folder/inner.jpg"_s), "inner");
+}
+
+void TestFileOperations::sweepRemovesOnlyTemporaryItems()
+{
+    TestWorld w;
+    const QString dst = w.folder(u"dst"_s);
+    const QString tempFile = platform::temporaryItemName();
+    const QString tempFolder = platform::temporaryItemName();
+    QVERIFY(tempFile != tempFolder);
+    w.file(u"dst/"_s + tempFile, "partial");
+    w.file(u"dst/"_s + tempFolder + u"/inner/x.jpg"_s, "partial");
+    QVERIFY(::symlink(qPrintable(w.path(u"keep"_s)),
+                      qPrintable(w.path(u"dst/"_s + tempFolder + u"/link"_s))) == 0);
+    w.file(u"keep/k.jpg"_s, "k");
+    const QStringList kept{u".cloakwell-part-"_s, u".cloakwell-part-x"_s, u"a.jpg"_s, u"x~"_s};
+    for (const QString& k : kept)
+        w.file(u"dst/"_s + k, "k");
+    QCOMPARE(platform::removeTemporaryItems(dst), 2);
+    QCOMPARE(namesIn(dst), kept);
+    QCOMPARE(TestWorld::readAll(w.path(u"keep/k.jpg"_s)), "k");
+}
+
+QTEST_MAIN(TestFileOperations)
+#include "tst_fileoperations.moc"
