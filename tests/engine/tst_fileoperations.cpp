@@ -2,6 +2,7 @@
 // free names, links, every fault point of a copy, the trash and deleting for
 // good. After each case the sources are whole and no unfinished copy stands
 // under a real name.
+#include "engine/LongOperation.h"
 #include "mainwindow/mFileOperations.h"
 #include "platform/FileOperation.h"
 #include "platform/FileSystem.h"
@@ -37,6 +38,24 @@ public:
     QList<ConflictAnswer> script;
     QStringList asked;
     bool offeredKeepBoth = false;
+};
+
+// Presses Cancel once the given number of items is done.
+class CancellingProgress : public engine::OperationProgress
+{
+public:
+    explicit CancellingProgress(int after) : m_after(after) {}
+    void start(const QString&) override {}
+    void step(const engine::OperationReport& soFar, const QString&) override
+    {
+        m_done = soFar.done();
+    }
+    bool cancelled() const override { return m_done >= m_after; }
+    void finish() override {}
+
+private:
+    int m_after;
+    qint64 m_done = 0;
 };
 
 QStringList namesIn(const QString& folder)
@@ -75,6 +94,8 @@ private Q_SLOTS:
     void freeNames();
     void faultsLeaveSourceWhole_data();
     void faultsLeaveSourceWhole();
+    void cancelStopsAfterTheCurrentItem_data();
+    void cancelStopsAfterTheCurrentItem();
     void deleteToTrashAndForGood_data();
     void deleteToTrashAndForGood();
     void sweepRemovesOnlyTemporaryItems();
@@ -368,6 +389,55 @@ void TestFileOperations::faultsLeaveSourceWhole()
     QCOMPARE(namesIn(dst), QStringList());
     QVERIFY(prompt.lastText().contains(u"photo.jpg"_s) ||
             prompt.seen.last().details.contains(u"photo.jpg"_s));
+}
+
+void TestFileOperations::cancelStopsAfterTheCurrentItem_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::addColumn<bool>("otherFileSystem");
+    QTest::addColumn<int>("after");
+    for (const int after : {0, 1, 2}) {
+        const QByteArray n = QByteArray::number(after);
+        QTest::newRow("move within, after " + n) << FoMove << false << after;
+        QTest::newRow("copy, after " + n) << FoCopy << false << after;
+        QTest::newRow("move across, after " + n) << FoMove << true << after;
+    }
+}
+
+void TestFileOperations::cancelStopsAfterTheCurrentItem()
+{
+    QFETCH(std::uint32_t, op);
+    QFETCH(bool, otherFileSystem);
+    QFETCH(int, after);
+    TestWorld w;
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    QString dst = w.folder(u"dst"_s);
+    if (otherFileSystem) {
+        if (!shm.isValid() || platform::sameFileSystem(shm.path(), w.root()))
+            QSKIP("no second file system");
+        dst = shm.path();
+    }
+    QStringList sources;
+    for (int i = 0; i < 4; ++i)
+        sources << w.file(u"src/f%1.jpg"_s.arg(i), TestWorld::pattern(100000 + i, i + 1));
+    sources << w.folder(u"src/tree"_s);
+    w.file(u"src/tree/x.jpg"_s, "x");
+    CancellingProgress progress(after);
+    ScriptedPrompt prompt;
+    QCOMPARE(move_or_copy_items(op, sources, dst, FofNone, {prompt, &progress}), FoCancelled);
+    QStringList expected;
+    for (int i = 0; i < after; ++i)
+        expected << QFileInfo(sources.at(i)).fileName();
+    QCOMPARE(namesIn(dst), expected);
+    for (int i = 0; i < sources.size() - 1; ++i) {
+        const QByteArray bytes = TestWorld::pattern(100000 + i, i + 1);
+        const bool moved = op == FoMove && i < after;
+        QCOMPARE(platform::pathExists(sources.at(i)), !moved);
+        QCOMPARE(
+            TestWorld::readAll(moved || i < after ? dst + u'/' + expected.at(i) : sources.at(i)),
+            bytes);
+    }
+    QCOMPARE(TestWorld::readAll(w.path(u"src/tree/x.jpg"_s)), "x");
 }
 
 void TestFileOperations::deleteToTrashAndForGood_data()
