@@ -119,6 +119,12 @@ bool Run::transfer(const QString& source, const QString& target)
                     target, platform::freeName(target, QFileInfo(source).fileName(), isFolder));
                 break;
             case ConflictChoice::Replace:
+                if (withinFolder(source, dest)) {
+                    // The item to replace holds the source: removing it
+                    // would take the source along.
+                    m_work.refused(source, u"the item it would replace contains it"_s);
+                    return true;
+                }
                 replace = true;
                 break;
             }
@@ -219,7 +225,9 @@ bool Run::remove(const QString& path)
     }
     if (m_flags & FofAllowUndo) {
         QString reason;
-        switch (platform::moveToTrash(path, reason)) {
+        const platform::TrashResult trashed =
+            m_services.trash ? m_services.trash(path, reason) : platform::moveToTrash(path, reason);
+        switch (trashed) {
         case platform::TrashResult::Trashed:
             m_work.changed(path);
             return true;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/FileOperation.h"
 #include "platform/Prompt.h"
 
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 
 namespace engine {
 class OperationProgress;
@@ -64,6 +66,8 @@ struct FileOperationServices
     platform::PromptService& prompt;
     engine::OperationProgress* progress = nullptr;
     ConflictQuestion* conflicts = nullptr; // nullptr: asked through the prompt
+    // Puts an item in the desktop's trash; empty: platform::moveToTrash.
+    std::function<platform::TrashResult(const QString& path, QString& reason)> trash = {};
 };
 
 std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,

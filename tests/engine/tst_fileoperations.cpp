@@ -90,6 +90,8 @@ private Q_SLOTS:
     void copyKeepsContentModeTimesAndLinks();
     void conflicts_data();
     void conflicts();
+    void replaceNeverTakesTheSourceAlong_data();
+    void replaceNeverTakesTheSourceAlong();
     void freeNames_data();
     void freeNames();
     void faultsLeaveSourceWhole_data();
@@ -98,6 +100,8 @@ private Q_SLOTS:
     void cancelStopsAfterTheCurrentItem();
     void deleteToTrashAndForGood_data();
     void deleteToTrashAndForGood();
+    void volumeWithoutTrash_data();
+    void volumeWithoutTrash();
     void sweepRemovesOnlyTemporaryItems();
 };
 
@@ -301,6 +305,30 @@ void TestFileOperations::conflicts()
     }
 }
 
+void TestFileOperations::replaceNeverTakesTheSourceAlong_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::newRow("move") << FoMove;
+    QTest::newRow("copy") << FoCopy;
+}
+
+void TestFileOperations::replaceNeverTakesTheSourceAlong()
+{
+    // t/b/b goes to t, where the folder t/b that holds it has its name.
+    QFETCH(std::uint32_t, op);
+    TestWorld w;
+    const QString source = w.file(u"t/b/b"_s, "the only copy");
+    ScriptedConflicts conflicts;
+    conflicts.script = {{ConflictChoice::Replace, false}};
+    ScriptedPrompt prompt;
+    prompt.acceptMessages(); // the summary
+    QCOMPARE(
+        move_or_copy_items(op, {source}, w.path(u"t"_s), FofNone, {prompt, nullptr, &conflicts}),
+        FoFailed);
+    QCOMPARE(TestWorld::readAll(source), "the only copy");
+    QCOMPARE(namesIn(w.path(u"t"_s)), QStringList{u"b"_s});
+}
+
 void TestFileOperations::freeNames_data()
 {
     QTest::addColumn<QStringList>("taken");
@@ -493,6 +521,38 @@ void TestFileOperations::deleteToTrashAndForGood()
     QCOMPARE(platform::pathExists(trash + u"/folder"_s), inTrash);
     if (inTrash)
         QCOMPARE(TestWorld::readAll(trash + u"/folder/inner.jpg"_s), "inner");
+}
+
+void TestFileOperations::volumeWithoutTrash_data()
+{
+    QTest::addColumn<QList<PromptAnswer>>("answers");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<std::uint32_t>("result");
+    QTest::newRow("delete both") << QList<PromptAnswer>{PromptAnswer::Yes, PromptAnswer::Yes}
+                                 << QStringList() << 0u;
+    QTest::newRow("keep the first") << QList<PromptAnswer>{PromptAnswer::No, PromptAnswer::Yes}
+                                    << QStringList{u"a.jpg"_s} << 0u;
+    QTest::newRow("cancel at the first") << QList<PromptAnswer>{PromptAnswer::Cancel}
+                                         << QStringList{u"a.jpg"_s, u"b.jpg"_s} << FoCancelled;
+}
+
+void TestFileOperations::volumeWithoutTrash()
+{
+    QFETCH(QList<PromptAnswer>, answers);
+    QFETCH(QStringList, left);
+    QFETCH(std::uint32_t, result);
+    TestWorld w;
+    const QStringList items{w.file(u"del/a.jpg"_s, "a"), w.file(u"del/b.jpg"_s, "b")};
+    ScriptedPrompt prompt;
+    for (const PromptAnswer a : answers)
+        prompt.answer(a);
+    FileOperationServices services{prompt};
+    services.trash = [](const QString&, QString&) { return platform::TrashResult::NoTrash; };
+    QCOMPARE(move_or_copy_items(FoDelete, items, QString(), FofAllowUndo, services), result);
+    QCOMPARE(namesIn(w.path(u"del"_s)), left);
+    QCOMPARE(prompt.seen.size(), answers.size());
+    QVERIFY(prompt.seen.first().text.contains(u"\"a.jpg\""_s));
+    QCOMPARE(prompt.seen.first().buttons, platform::PromptButtons::YesNoCancel);
 }
 
 void TestFileOperations::sweepRemovesOnlyTemporaryItems()
