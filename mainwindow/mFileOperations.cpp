@@ -16,6 +16,13 @@ namespace mainwindow {
 
 namespace {
 
+// A kill test may end the process here, between two steps.
+void stepDone()
+{
+    if (platform::faults::crashPoint())
+        platform::faults::crashNow();
+}
+
 QString cleanPath(const QString& path)
 {
     QString p = QDir::cleanPath(path);
@@ -188,6 +195,7 @@ void Run::publish(const QString& source, const QString& temp, const QString& des
             m_work.refused(source, r.reason());
             return;
         }
+        stepDone();
         platform::removeItem(temp); // the replaced item, now under the temporary name
     } else {
         int err = 0;
@@ -201,6 +209,7 @@ void Run::publish(const QString& source, const QString& temp, const QString& des
         }
     }
     platform::syncFolder(folder);
+    stepDone();
     if (m_move) {
         const platform::ItemResult gone = platform::removeItem(source);
         if (!gone.ok) {

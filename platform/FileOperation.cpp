@@ -42,6 +42,13 @@ private:
     int m_fd;
 };
 
+// A kill test may end the process here, between two steps.
+void stepDone()
+{
+    if (faults::crashPoint())
+        faults::crashNow();
+}
+
 ItemResult failed(int err)
 {
     return ItemResult{false, err ? err : EIO};
@@ -122,6 +129,7 @@ ItemResult copyTree(const QByteArray& from, const QByteArray& to)
         if (::symlink(target.constData(), to.constData()) != 0)
             return failed(errno);
         keepTimes(to, st);
+        stepDone();
         return ItemResult{true};
     }
     if (S_ISDIR(st.st_mode)) {
@@ -163,11 +171,13 @@ ItemResult copyTree(const QByteArray& from, const QByteArray& to)
     int err = 0;
     if (done.st_size != st.st_size || !sameContent(from, to, err))
         return failed(err ? err : EIO);
+    stepDone();
     return ItemResult{true};
 }
 
 int removeEntry(const char* path, const struct stat*, int flag, struct FTW*)
 {
+    stepDone();
     return (flag == FTW_DP ? ::rmdir(path) : ::unlink(path)) == 0 ? 0 : errno;
 }
 

@@ -17,6 +17,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -76,6 +77,16 @@ bool anyTemporary(const QString& folder)
 
 } // namespace
 
+// Answers every prompt with its first button, for a forked child.
+class AgreeingPrompt : public platform::PromptService
+{
+public:
+    PromptAnswer ask(const platform::PromptRequest& r) override
+    {
+        return r.buttons == platform::PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
+    }
+};
+
 Q_DECLARE_METATYPE(platform::faults::Plan)
 Q_DECLARE_METATYPE(mainwindow::ConflictAnswer)
 
@@ -103,6 +114,8 @@ private Q_SLOTS:
     void volumeWithoutTrash_data();
     void volumeWithoutTrash();
     void sweepRemovesOnlyTemporaryItems();
+    void killAtEveryStepThenSweep_data();
+    void killAtEveryStepThenSweep();
 };
 
 void TestFileOperations::ownChecks_data()
@@ -573,6 +586,76 @@ void TestFileOperations::sweepRemovesOnlyTemporaryItems()
     QCOMPARE(platform::removeTemporaryItems(dst), 2);
     QCOMPARE(namesIn(dst), kept);
     QCOMPARE(TestWorld::readAll(w.path(u"keep/k.jpg"_s)), "k");
+}
+
+void TestFileOperations::killAtEveryStepThenSweep_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("move across") << FoMove << false;
+    QTest::newRow("copy") << FoCopy << false;
+    QTest::newRow("copy, replacing") << FoCopy << true;
+    QTest::newRow("move across, replacing") << FoMove << true;
+}
+
+void TestFileOperations::killAtEveryStepThenSweep()
+{
+    QFETCH(std::uint32_t, op);
+    QFETCH(bool, replace);
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    if (!shm.isValid())
+        QSKIP("no second file system");
+    const QMap<QString, QByteArray> files{{u"a.jpg"_s, TestWorld::pattern(200000, 1)},
+                                          {u"tree/x.jpg"_s, TestWorld::pattern(5000, 2)},
+                                          {u"tree/sub/y.jpg"_s, "y"}};
+    bool finished = false;
+    int kills = 0;
+    for (int killAt = 1; killAt < 60 && !finished; ++killAt) {
+        TestWorld w;
+        const QString dst = shm.path() + u"/k%1"_s.arg(killAt);
+        QVERIFY(QDir().mkpath(dst));
+        for (auto it = files.begin(); it != files.end(); ++it)
+            w.file(u"src/"_s + it.key(), it.value());
+        if (replace) {
+            w.file(u"old/a.jpg"_s, "old");
+            QVERIFY(QDir().rename(w.path(u"old/a.jpg"_s), dst + u"/a.jpg"_s));
+        }
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            platform::faults::armCrash(killAt);
+            AgreeingPrompt prompt;
+            ::_exit(int(move_or_copy_items(op, {w.path(u"src/a.jpg"_s), w.path(u"src/tree"_s)}, dst,
+                                           FofNone, {prompt})));
+        }
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        finished = WIFEXITED(status);
+        kills += WIFSIGNALED(status) ? 1 : 0;
+        if (finished)
+            QCOMPARE(WEXITSTATUS(status), 0);
+        // The start-up sweep, then: every file whole where it stands, and
+        // each one at its source or in the target.
+        QVERIFY(platform::removeTemporaryItems(dst) >= 0);
+        QVERIFY(!anyTemporary(dst));
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            const QString atSource = w.path(u"src/"_s + it.key());
+            const QString atTarget = dst + u'/' + it.key();
+            const bool there = platform::pathExists(atSource),
+                       here = platform::pathExists(atTarget);
+            QVERIFY2(there || here, qPrintable(u"%1 lost at step %2"_s.arg(it.key()).arg(killAt)));
+            if (there)
+                QCOMPARE(TestWorld::readAll(atSource), it.value());
+            if (here &&
+                !(replace && it.key() == u"a.jpg"_s && TestWorld::readAll(atTarget) == "old"))
+                QCOMPARE(TestWorld::readAll(atTarget), it.value());
+        }
+        if (finished && op == FoMove)
+            QVERIFY(!platform::pathExists(w.path(u"src/a.jpg"_s)));
+    }
+    QVERIFY(finished);
+    QVERIFY(kills >= 4); // every file copied and published is a step
 }
 
 QTEST_MAIN(TestFileOperations)
