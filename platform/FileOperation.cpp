@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -137,11 +138,18 @@ ItemResult copyTree(const QByteArray& from, const QByteArray& to)
             return failed(EIO);
         if (::mkdir(to.constData(), 0700) != 0)
             return failed(errno);
-        const FolderListing listing = listFolderEntries(decodePath(from), false);
-        if (!listing.ok)
-            return failed(listing.error);
-        for (const DirEntry& e : listing.entries) {
-            const ItemResult r = copyTree(from + '/' + e.rawName, to + '/' + e.rawName);
+        // By the names' bytes: a name that is not valid text is copied as it is.
+        std::vector<QByteArray> names;
+        if (DIR* d = ::opendir(from.constData())) {
+            while (const dirent* e = ::readdir(d))
+                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                    names.emplace_back(e->d_name);
+            ::closedir(d);
+        } else {
+            return failed(errno);
+        }
+        for (const QByteArray& name : names) {
+            const ItemResult r = copyTree(from + '/' + name, to + '/' + name);
             if (!r.ok)
                 return r;
         }

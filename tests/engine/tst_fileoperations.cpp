@@ -206,6 +206,12 @@ void TestFileOperations::copyKeepsContentModeTimesAndLinks()
     QVERIFY(::symlink(qPrintable(outside), qPrintable(w.path(u"src/tree/toFile"_s))) == 0);
     QVERIFY(::symlink(qPrintable(w.path(u"outside/deep"_s)),
                       qPrintable(w.path(u"src/tree/toFolder"_s))) == 0);
+    // A folder whose name is not valid text, with a file in it.
+    const QByteArray oddFolder = platform::encodePath(w.path(u"src/tree/"_s)) + "caf\xe9";
+    QVERIFY(::mkdir(oddFolder.constData(), 0755) == 0);
+    const int oddFd = ::open((oddFolder + "/x.jpg").constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(oddFd >= 0 && ::write(oddFd, "odd", 3) == 3);
+    ::close(oddFd);
 
     // Once within the file system, once onto another one where there is one.
     QStringList targets{w.folder(u"dst"_s)};
@@ -227,6 +233,8 @@ void TestFileOperations::copyKeepsContentModeTimesAndLinks()
                      QFileInfo(w.path(u"src/tree/"_s + link)).symLinkTarget());
         }
         QVERIFY(!anyTemporary(dst));
+        QVERIFY(::access((platform::encodePath(dst) + "/tree/caf\xe9/x.jpg").constData(), F_OK) ==
+                0);
         // A move across removes the source only once the copy stands.
         if (dst != targets.first()) {
             const QString moved = w.file(u"src/move.bin"_s, big);
@@ -237,6 +245,8 @@ void TestFileOperations::copyKeepsContentModeTimesAndLinks()
     }
     QCOMPARE(TestWorld::readAll(outside), "secret");
     QCOMPARE(namesIn(w.path(u"outside/deep"_s)), QStringList{u"d.jpg"_s});
+    if (shm.isValid())
+        TestWorld::removeTree(platform::encodePath(shm.path()));
 }
 
 void TestFileOperations::conflicts_data()
