@@ -176,7 +176,12 @@ bool Run::transfer(const QString& source, const QString& target)
     }
 
     QString temp;
-    const platform::ItemResult copied = platform::copyToTemporary(source, target, temp);
+    const platform::ItemResult copied =
+        platform::copyToTemporary(source, target, temp, [this] { return m_work.stopped(); });
+    if (!copied.ok && copied.error == ECANCELED && m_work.stopped()) {
+        cancelled = true; // within a folder: its partial copy is gone, the source whole
+        return false;
+    }
     if (!copied.ok) {
         m_work.refused(source, copied.reason());
         return true;

@@ -114,7 +114,7 @@ bool sameContent(const QByteArray& a, const QByteArray& b, int& err)
 
 // Copies source to "to" (which must not exist); "to" may be left partial on
 // failure, the caller removes it.
-ItemResult copyTree(const QByteArray& from, const QByteArray& to)
+ItemResult copyTree(const QByteArray& from, const QByteArray& to, const std::function<bool()>& stop)
 {
     struct stat st;
     if (::lstat(from.constData(), &st) != 0)
@@ -149,7 +149,9 @@ ItemResult copyTree(const QByteArray& from, const QByteArray& to)
             return failed(errno);
         }
         for (const QByteArray& name : names) {
-            const ItemResult r = copyTree(from + '/' + name, to + '/' + name);
+            if (stop && stop())
+                return failed(ECANCELED);
+            const ItemResult r = copyTree(from + '/' + name, to + '/' + name, stop);
             if (!r.ok)
                 return r;
         }
@@ -226,12 +228,13 @@ bool sameFileSystem(const QString& a, const QString& b)
            ::lstat(encodePath(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-ItemResult copyToTemporary(const QString& source, const QString& targetFolder, QString& tempPath)
+ItemResult copyToTemporary(const QString& source, const QString& targetFolder, QString& tempPath,
+                           const std::function<bool()>& stop)
 {
     QString temp = childPath(targetFolder, temporaryItemName());
     while (pathExists(temp) || isSymLink(temp))
         temp = childPath(targetFolder, temporaryItemName());
-    const ItemResult r = copyTree(encodePath(source), encodePath(temp));
+    const ItemResult r = copyTree(encodePath(source), encodePath(temp), stop);
     if (!r.ok) {
         removeItem(temp);
         return r;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The steps of moving, copying and deleting items that never lose a file:
 // a copy is made complete under a temporary name in the target folder,
 // checked against its source, and only then given its real name; a replaced
@@ -29,8 +31,11 @@ bool sameFileSystem(const QString& a, const QString& b);
 // Copies the item at source (a file, a symbolic link as a link, or a folder
 // with everything in it) to a new temporary name in targetFolder, keeping
 // modes and times, flushed and checked against the source. On success
-// tempPath names the complete copy; on failure nothing of it is left.
-ItemResult copyToTemporary(const QString& source, const QString& targetFolder, QString& tempPath);
+// tempPath names the complete copy; on failure nothing of it is left. A
+// folder's copy asks stop before each item in it and ends with ECANCELED
+// when it says so.
+ItemResult copyToTemporary(const QString& source, const QString& targetFolder, QString& tempPath,
+                           const std::function<bool()>& stop = {});
 
 // Swaps two names atomically (each keeps existing throughout).
 ItemResult exchangeItems(const QString& a, const QString& b);

@@ -59,6 +59,21 @@ private:
     qint64 m_done = 0;
 };
 
+// Presses Cancel at the n-th look at the button.
+class CancelAtPoll : public engine::OperationProgress
+{
+public:
+    explicit CancelAtPoll(int n) : m_n(n) {}
+    void start(const QString&) override {}
+    void step(const engine::OperationReport&, const QString&) override {}
+    bool cancelled() const override { return ++m_polls >= m_n; }
+    void finish() override {}
+
+private:
+    int m_n;
+    mutable int m_polls = 0;
+};
+
 QStringList namesIn(const QString& folder)
 {
     QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
@@ -109,6 +124,8 @@ private Q_SLOTS:
     void faultsLeaveSourceWhole();
     void cancelStopsAfterTheCurrentItem_data();
     void cancelStopsAfterTheCurrentItem();
+    void cancelWithinAFolder_data();
+    void cancelWithinAFolder();
     void deleteToTrashAndForGood_data();
     void deleteToTrashAndForGood();
     void volumeWithoutTrash_data();
@@ -489,6 +506,37 @@ void TestFileOperations::cancelStopsAfterTheCurrentItem()
             bytes);
     }
     QCOMPARE(TestWorld::readAll(w.path(u"src/tree/x.jpg"_s)), "x");
+}
+
+void TestFileOperations::cancelWithinAFolder_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::addColumn<int>("poll");
+    for (const int poll : {2, 3, 5}) {
+        QTest::addRow("copy, at look %d", poll) << FoCopy << poll;
+        QTest::addRow("move across, at look %d", poll) << FoMove << poll;
+    }
+}
+
+void TestFileOperations::cancelWithinAFolder()
+{
+    QFETCH(std::uint32_t, op);
+    QFETCH(int, poll);
+    TestWorld w;
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    if (op == FoMove && (!shm.isValid() || platform::sameFileSystem(shm.path(), w.root())))
+        QSKIP("no second file system");
+    const QString dst = op == FoMove ? shm.path() : w.folder(u"dst"_s);
+    for (int i = 0; i < 5; ++i)
+        w.file(u"src/tree/f%1.jpg"_s.arg(i), TestWorld::pattern(50000, i + 1));
+    CancelAtPoll progress(poll);
+    ScriptedPrompt prompt;
+    QCOMPARE(move_or_copy_items(op, {w.path(u"src/tree"_s)}, dst, FofNone, {prompt, &progress}),
+             FoCancelled);
+    QCOMPARE(namesIn(dst), QStringList());
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(TestWorld::readAll(w.path(u"src/tree/f%1.jpg"_s.arg(i))),
+                 TestWorld::pattern(50000, i + 1));
 }
 
 void TestFileOperations::deleteToTrashAndForGood_data()
