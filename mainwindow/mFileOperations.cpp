@@ -215,13 +215,10 @@ void Run::publish(const QString& source, const QString& temp, const QString& des
     }
     platform::syncFolder(folder);
     stepDone();
-    if (m_move) {
-        const platform::ItemResult gone = platform::removeItem(source);
-        if (!gone.ok) {
-            m_work.refused(source,
-                           u"copied, but the original could not be removed: "_s + gone.reason());
-            return;
-        }
+    if (m_move && !platform::removeMovedSource(source, dest)) {
+        m_work.refused(source, u"copied, but the original (or what of it changed meanwhile) "
+                               "stayed in its place"_s);
+        return;
     }
     m_work.changed(source);
 }

@@ -191,7 +191,43 @@ int removeEntry(const char* path, const struct stat*, int flag, struct FTW*)
     return (flag == FTW_DP ? ::rmdir(path) : ::unlink(path)) == 0 ? 0 : errno;
 }
 
+// Removes what of "from" its copy "to" holds unchanged; false when something stayed.
+bool removeCopied(const QByteArray& from, const QByteArray& to)
+{
+    struct stat sf, st;
+    if (::lstat(from.constData(), &sf) != 0)
+        return errno == ENOENT;
+    if (::lstat(to.constData(), &st) != 0 || (sf.st_mode & S_IFMT) != (st.st_mode & S_IFMT))
+        return false;
+    if (S_ISDIR(sf.st_mode)) {
+        std::vector<QByteArray> names;
+        DIR* d = ::opendir(from.constData());
+        if (!d)
+            return false;
+        while (const dirent* e = ::readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names.emplace_back(e->d_name);
+        ::closedir(d);
+        bool all = true;
+        for (const QByteArray& name : names)
+            all = removeCopied(from + '/' + name, to + '/' + name) && all;
+        return all && ::rmdir(from.constData()) == 0;
+    }
+    // A file written to since it was copied stays.
+    if (S_ISREG(sf.st_mode) &&
+        (sf.st_size != st.st_size || sf.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+         sf.st_mtim.tv_nsec != st.st_mtim.tv_nsec || sf.st_ctim.tv_sec > st.st_ctim.tv_sec))
+        return false;
+    stepDone();
+    return ::unlink(from.constData()) == 0;
+}
+
 } // namespace
+
+bool removeMovedSource(const QString& source, const QString& copy)
+{
+    return removeCopied(encodePath(source), encodePath(copy));
+}
 
 QString ItemResult::reason() const
 {

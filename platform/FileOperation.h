@@ -37,6 +37,11 @@ bool sameFileSystem(const QString& a, const QString& b);
 ItemResult copyToTemporary(const QString& source, const QString& targetFolder, QString& tempPath,
                            const std::function<bool()>& stop = {});
 
+// After a move's copy is published: removes of the source what the copy
+// holds unchanged, never an item added or written to meanwhile. False when
+// something stayed at the source.
+bool removeMovedSource(const QString& source, const QString& copy);
+
 // Swaps two names atomically (each keeps existing throughout).
 ItemResult exchangeItems(const QString& a, const QString& b);
 

@@ -131,6 +131,7 @@ private Q_SLOTS:
     void volumeWithoutTrash_data();
     void volumeWithoutTrash();
     void sweepRemovesOnlyTemporaryItems();
+    void moveKeepsWhatChangedMeanwhile();
     void killAtEveryStepThenSweep_data();
     void killAtEveryStepThenSweep();
 };
@@ -644,6 +645,37 @@ void TestFileOperations::sweepRemovesOnlyTemporaryItems()
     QCOMPARE(platform::removeTemporaryItems(dst), 2);
     QCOMPARE(namesIn(dst), kept);
     QCOMPARE(TestWorld::readAll(w.path(u"keep/k.jpg"_s)), "k");
+}
+
+void TestFileOperations::moveKeepsWhatChangedMeanwhile()
+{
+    // Another program adds a file to the folder and writes to another one
+    // while the folder is copied to the other file system: both stay.
+    TestWorld w;
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    if (!shm.isValid() || platform::sameFileSystem(shm.path(), w.root()))
+        QSKIP("no second file system");
+    w.file(u"src/tree/a.jpg"_s, "a");
+    w.file(u"src/tree/b.jpg"_s, "b");
+    w.file(u"src/tree/c.jpg"_s, "c");
+    platform::faults::Plan plan;
+    int renames = 0;
+    plan.beforeRename = [&] {
+        if (++renames == 1) { // publishing the copy
+            w.file(u"src/tree/new.jpg"_s, "new");
+            w.file(u"src/tree/b.jpg"_s, "b changed");
+        }
+    };
+    ScriptedPrompt prompt;
+    prompt.acceptMessages(); // the summary
+    platform::faults::arm(plan);
+    const std::uint32_t r =
+        move_or_copy_items(FoMove, {w.path(u"src/tree"_s)}, shm.path(), FofNone, {prompt});
+    platform::faults::disarm();
+    QCOMPARE(r, FoFailed);
+    QCOMPARE(namesIn(w.path(u"src/tree"_s)), (QStringList{u"b.jpg"_s, u"new.jpg"_s}));
+    QCOMPARE(TestWorld::readAll(w.path(u"src/tree/b.jpg"_s)), "b changed");
+    QCOMPARE(TestWorld::readAll(shm.path() + u"/tree/a.jpg"_s), "a");
 }
 
 void TestFileOperations::killAtEveryStepThenSweep_data()
