@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 using platform::PromptIcon;
@@ -290,7 +291,15 @@ QString changeFile(const QString& path, bool hide, const Context& ctx)
                 return fail(platform::systemReason(file.lastError()));
         const char* from = original.constData();
         char* to = target.data();
-        for (qint64 i = 0; i < total; ++i)
+        // Eight bytes at a time: this runs over up to 256 KB for every file.
+        qint64 i = 0;
+        for (; i + 8 <= total; i += 8) {
+            quint64 word;
+            std::memcpy(&word, from + i, 8);
+            word = ~word;
+            std::memcpy(to + i, &word, 8);
+        }
+        for (; i < total; ++i)
             to[i] = static_cast<char>(~static_cast<unsigned char>(from[i]));
         IntentRecord intent;
         intent.hiding = hide;

@@ -41,8 +41,10 @@ quint64 fnv1a(const char* data, qsizetype len)
 
 template <typename T> void put(QByteArray& out, T v)
 {
+    char bytes[sizeof(T)];
     for (size_t i = 0; i < sizeof(T); ++i)
-        out.append(static_cast<char>((static_cast<quint64>(v) >> (8 * i)) & 0xff));
+        bytes[i] = static_cast<char>((static_cast<quint64>(v) >> (8 * i)) & 0xff);
+    out.append(bytes, qsizetype(sizeof(T)));
 }
 
 void putBytes(QByteArray& out, const QByteArray& b)
@@ -238,6 +240,7 @@ QByteArray encode_record(const IntentRecord& r)
     putBytes(out, r.oldPath);
     putBytes(out, r.newPath);
     put<qint64>(out, r.regionLength);
+    out.reserve(out.size() + 4 + qsizetype(r.blockHashes.size() + 1) * 8);
     put<quint32>(out, static_cast<quint32>(r.blockHashes.size()));
     for (quint64 h : r.blockHashes)
         put<quint64>(out, h);
