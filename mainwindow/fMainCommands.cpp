@@ -2,7 +2,7 @@
 // panes themselves: Refresh, Select All, Invert Selection, New Library.
 #include "mainwindow/fMain.h"
 
-#include "engine/mEncrypt.h"
+#include "engine/mOpenFiles.h"
 #include "libraries/fAddLibrary.h"
 #include "mainwindow/CommandTable.h"
 #include "panes/SelectionTotals.h"
@@ -118,9 +118,8 @@ void fMain::open_pictures(const QStringList& files)
     QStringList refused;
     for (const QString& given : files) {
         const QString path = QFileInfo(given).absoluteFilePath();
-        const QString name = platform::bareName(path);
         // A hidden picture is known by its readable name.
-        const QString readable = mEncrypt::is_hidden_name(name) ? mEncrypt::plain_name(name) : name;
+        const QString readable = mOpenFiles::readableName(path, true);
         if (!platform::fileExists(path) || platform::folderExists(path) ||
             !pictures::is_picture_name(readable))
             refused.append(given);
