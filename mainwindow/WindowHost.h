@@ -4,6 +4,9 @@
 #include "mainwindow/Commands.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
 
 namespace browse {
 struct BrowsePane;
@@ -54,6 +57,11 @@ public:
         Q_UNUSED(path);
         Q_UNUSED(name);
     }
+    // Moves, copies or deletes items with the program's file operation
+    // (mFileOperations.h: codes, flags and results), asking its questions and
+    // showing its progress over the main window.
+    virtual std::uint32_t moveOrCopyItems(std::uint32_t op, const QStringList& sources,
+                                          const QString& target, std::uint16_t flags) = 0;
 };
 
 } // namespace mainwindow

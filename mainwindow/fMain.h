@@ -67,6 +67,8 @@ public:
     // line); a file that is missing or not a picture is said so in one
     // message.
     void open_pictures(const QStringList& files);
+    std::uint32_t moveOrCopyItems(std::uint32_t op, const QStringList& sources,
+                                  const QString& target, std::uint16_t flags) override;
     // The context menu's "&Cloakwell": the focused list's one selected item
     // in a new viewer.
     void openSelectionInViewer();

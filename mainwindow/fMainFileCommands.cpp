@@ -3,6 +3,7 @@
 
 #include "engine/fOpenWith.h"
 #include "engine/fProgress.h"
+#include "mainwindow/mFileOperations.h"
 #include "engine/fRenameSelection.h"
 #include "engine/mHide.h"
 #include "engine/mOpenSelection.h"
@@ -63,6 +64,14 @@ void fMain::menu_file_open_Click()
     };
     mOpenFiles::open_selection(m_state.object_focus, ctx);
     enable_toolbar();
+}
+
+std::uint32_t fMain::moveOrCopyItems(std::uint32_t op, const QStringList& sources,
+                                     const QString& target, std::uint16_t flags)
+{
+    fProgress progress(this);
+    const mainwindow::FileOperationServices services{m_state.prompt(), &progress};
+    return mainwindow::move_or_copy_items(op, sources, target, flags, services);
 }
 
 void fMain::runHideCommand(bool hide)

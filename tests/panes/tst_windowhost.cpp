@@ -37,6 +37,12 @@ public:
     void run_command(Command command) override { log << u"command %1"_s.arg(int(command)); }
     void escapePressed() override { log << u"escape"_s; }
     void show_context_menu() override { log << u"context menu"_s; }
+    std::uint32_t moveOrCopyItems(std::uint32_t op, const QStringList& sources, const QString& target,
+                                  std::uint16_t) override
+    {
+        log << u"file operation %1 %2 -> %3"_s.arg(op).arg(sources.join(u',')).arg(target);
+        return 0;
+    }
 
     QStringList log;
     int toolbarUpdates = 0;
