@@ -29,6 +29,9 @@ struct BrowsePane;
 namespace panes {
 class UiBrowserWindow;
 }
+namespace mainwindow {
+struct DeleteContext;
+}
 
 // The main window: a multiple-document window that holds the Explorer and the
 // Libraries windows, with the menus, the toolbar and the status bar from which
@@ -138,6 +141,10 @@ public:
     void menu_file_unhide_Click();
     // Rename Selection: the series rename of the Libraries list's selection.
     void menu_tools_rename_selection_Click();
+    // Delete (fMainDeleteCommands.cpp): the focused pane's node or selection
+    // into the bin, into the desktop's trash, or for good from the bin; on a
+    // Library node the Delete Library window.
+    void delete_selection();
 
     // --- Find, Properties, Options (fMainDialogs.cpp) ---
     // The find window, not modal; opening it clears the current search.
@@ -166,6 +173,9 @@ protected:
 private:
     void registerFileCommands();
     void registerDialogCommands();
+    void registerDeleteCommands();
+    mainwindow::DeleteContext deleteContext();
+    void deleteLibraryWindow();
     void runHideCommand(bool hide);
     // Layout (fMainMenus.cpp).
     void buildMenus();
