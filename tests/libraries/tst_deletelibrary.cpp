@@ -153,19 +153,6 @@ private Q_SLOTS:
         QVERIFY(prompt.unexpected.isEmpty());
     }
 
-    void missingBinIsCreated()
-    {
-        TestWorld world;
-        const QString lib = libraryFolder(world, u"Trips"_s);
-        const QString bin = world.path(u"program/KZ Bin"_s);
-        ScriptedPrompt prompt;
-        const auto moved =
-            mDeleteLibrary::move_library_folder(lib, u"Trips"_s, bin, prompt, nullptr);
-        QCOMPARE(moved.outcome, MoveOutcome::Moved);
-        verifyLibraryContent(bin + u"/Deleted Library - Trips"_s);
-        QVERIFY(prompt.seen.isEmpty());
-    }
-
     // The program's own folder made a Library holds the bin: it cannot go
     // into it, and stays listed.
     void binInsideTheLibraryIsRefused()

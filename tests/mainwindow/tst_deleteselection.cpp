@@ -274,16 +274,6 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(w.desktop + u"/note.txt"_s));
     }
 
-    void libraryNodeOpensTheWindow()
-    {
-        DeleteWorld w;
-        w.choose(kLibrariesTree, w.lib);
-        w.run();
-        QCOMPARE(w.libraryWindows, 1);
-        QVERIFY(w.prompt.seen.isEmpty());
-        QVERIFY(w.operations.isEmpty());
-    }
-
     // A folder node of a Library: asked, moved with its hidden name, its
     // node gone, the Library chosen and listed, the tree keeps the focus.
     void treeFolderIntoTheBin_data()
