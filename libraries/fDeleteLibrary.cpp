@@ -51,6 +51,7 @@ fDeleteLibrary::fDeleteLibrary(mainwindow::AppState& state, const QString& name,
     layout->addWidget(move_lib);
     layout->addSpacing(8);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ok_button, &QPushButton::clicked, this, &fDeleteLibrary::ok_button_Click);
     connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
