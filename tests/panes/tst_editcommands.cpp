@@ -86,6 +86,9 @@ private Q_SLOTS:
         };
         QCOMPARE(ghosted(), u"xxx-"_s);
         QVERIFY(showsImage(main->toolbarButton(Command::Paste)));
+        main->prepare_context_menu();
+        QVERIFY(findAction(*main, "context_menu_paste")->isEnabled());
+        QVERIFY(findAction(*main, "context_menu_cut")->isEnabled());
         saveShot(lib, u"cut-ghosted"_s);
         QVERIFY(clickItem(lib, u"d.jpg"_s));
         saveShot(lib, u"cut-ghosted-unselected"_s);
@@ -509,6 +512,8 @@ private Q_SLOTS:
             auto* view = static_cast<panes::UiPaneView*>(window->treeView());
             QTRY_VERIFY(view->labelEditor());
             QCOMPARE(view->labelEditor()->text(), name);
+            saveShot(window, u"new-folder-"_s +
+                                 QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-'));
             QTest::keyClick(view->labelEditor(), Qt::Key_Escape);
         }
         QVERIFY(w.prompt.unexpected.isEmpty());
