@@ -32,7 +32,7 @@ void applyColumns(QTreeView* view, const ListColumns& columns)
 }
 
 // Draws the listing's items, those cut and waiting for a paste faded: the
-// icon half transparent and the text halfway to the background, so a hidden
+// icon faded and the text halfway to the background, so a hidden
 // item keeps a hint of its colour. They stay selectable as before.
 class GhostingDelegate : public QStyledItemDelegate
 {
@@ -54,12 +54,15 @@ protected:
             option->palette.setColor(group, QPalette::HighlightedText, mix(chosen, highlight));
         }
         if (!option->icon.isNull()) {
+            // Sharp on a high-density screen too: drawn at the view's pixel ratio.
             const QSize size = option->decorationSize;
-            QPixmap faded(size);
+            const qreal ratio = option->widget ? option->widget->devicePixelRatioF() : 1.0;
+            QPixmap faded(size * ratio);
+            faded.setDevicePixelRatio(ratio);
             faded.fill(Qt::transparent);
             QPainter painter(&faded);
             painter.setOpacity(0.4);
-            painter.drawPixmap(0, 0, option->icon.pixmap(size));
+            painter.drawPixmap(QRect(QPoint(0, 0), size), option->icon.pixmap(size, ratio));
             painter.end();
             option->icon = QIcon(faded);
         }
