@@ -83,6 +83,8 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const
         return it.hidden;
     case IsFolderRole:
         return it.isFolder;
+    case GhostedRole:
+        return m_ghosted.contains(it.key);
     default:
         return {};
     }
@@ -155,6 +157,25 @@ void FolderListModel::removeItem(int row)
     m_rowByKeyValid = false;
     m_rowByKey.clear();
     endRemoveRows();
+}
+
+void FolderListModel::setGhostedKeys(const QStringList& keys)
+{
+    m_ghosted = QSet<QString>(keys.begin(), keys.end());
+    if (count() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(count() - 1, ColumnCount - 1), {GhostedRole});
+}
+
+void FolderListModel::clearGhosted()
+{
+    if (m_ghosted.isEmpty())
+        return;
+    setGhostedKeys({});
+}
+
+bool FolderListModel::isGhosted(int row) const
+{
+    return row >= 0 && row < count() && m_ghosted.contains(item(row).key);
 }
 
 void FolderListModel::setColumns(const ListColumns& columns)

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QItemSelectionModel>
+#include <QSet>
 
 #include <array>
 #include <vector>
@@ -45,7 +46,12 @@ class FolderListModel : public QAbstractTableModel
     Q_OBJECT
 public:
     enum Column { NameColumn = 0, SizeColumn, TypeColumn, ModifiedColumn, ColumnCount };
-    enum Role { KeyRole = Qt::UserRole + 1, HiddenRole, IsFolderRole };
+    enum Role {
+        KeyRole = Qt::UserRole + 1,
+        HiddenRole,
+        IsFolderRole,
+        GhostedRole // cut and waiting for a paste: the view shows it dimmed
+    };
 
     explicit FolderListModel(const IconList& icons, QObject* parent = nullptr);
     ~FolderListModel() override;
@@ -72,6 +78,14 @@ public:
     // Replaces an item's record; its row stays.
     void setItem(int row, ListItem item);
     void removeItem(int row);
+
+    // --- Cut items ---
+    // Items cut and not yet pasted show dimmed. They are remembered by key, so
+    // a new listing of their folder shows them dimmed still, until the cut
+    // ends (a paste, Escape).
+    void setGhostedKeys(const QStringList& keys);
+    void clearGhosted();
+    bool isGhosted(int row) const;
 
     // --- Columns ---
     const ListColumns& columns() const { return m_columns; }
@@ -101,6 +115,7 @@ private:
     ListColumns m_columns;
     QItemSelectionModel m_selection;
     quint64 m_listingSerial = 0;
+    QSet<QString> m_ghosted;
     // Built on the first look-up by key and dropped when rows change, so a
     // listing of many thousands of items does not pay for it.
     mutable QHash<QString, int> m_rowByKey;

@@ -3,6 +3,8 @@
 #include "browse/mGetFolders.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 namespace browse {
@@ -28,6 +30,51 @@ void applyColumns(QTreeView* view, const ListColumns& columns)
             view->setColumnWidth(k, qRound(twips / kTwipsPerPixel));
     }
 }
+
+// Draws the listing's items, those cut and waiting for a paste faded: the
+// icon faded and the text halfway to the background, so a hidden
+// item keeps a hint of its colour. They stay selectable as before.
+class GhostingDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!index.data(FolderListModel::GhostedRole).toBool())
+            return;
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            const QColor text = option->palette.color(group, QPalette::Text);
+            const QColor base = option->palette.color(group, QPalette::Base);
+            option->palette.setColor(group, QPalette::Text, mix(text, base));
+            const QColor chosen = option->palette.color(group, QPalette::HighlightedText);
+            const QColor highlight = option->palette.color(group, QPalette::Highlight);
+            option->palette.setColor(group, QPalette::HighlightedText, mix(chosen, highlight));
+        }
+        if (!option->icon.isNull()) {
+            // Sharp on a high-density screen too: drawn at the view's pixel ratio.
+            const QSize size = option->decorationSize;
+            const qreal ratio = option->widget ? option->widget->devicePixelRatioF() : 1.0;
+            QPixmap faded(size * ratio);
+            faded.setDevicePixelRatio(ratio);
+            faded.fill(Qt::transparent);
+            QPainter painter(&faded);
+            painter.setOpacity(0.4);
+            painter.drawPixmap(QRect(QPoint(0, 0), size), option->icon.pixmap(size, ratio));
+            painter.end();
+            option->icon = QIcon(faded);
+        }
+    }
+
+private:
+    static QColor mix(const QColor& a, const QColor& b)
+    {
+        return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2,
+                      (a.blue() + b.blue()) / 2);
+    }
+};
 
 } // namespace
 
@@ -60,6 +107,7 @@ void showList(QTreeView* view, FolderListModel& list)
 {
     view->setModel(&list);
     shareSelection(view, list.selectionModel());
+    view->setItemDelegate(new GhostingDelegate(view));
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     view->setUniformRowHeights(true);

@@ -48,12 +48,19 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     registerFileCommands();
     registerDialogCommands();
     registerDeleteCommands();
+    registerEditCommands();
 
     connect(&m_state.idle, &mainwindow::IdleCount::timedOut, this, &QWidget::close);
     enable_toolbar();
 }
 
-fMain::~fMain() = default;
+fMain::~fMain()
+{
+    // A label still open for editing ends while the windows it reports to
+    // are whole.
+    if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus))
+        focus->clearFocus();
+}
 
 void fMain::registerBuiltInCommands()
 {

@@ -146,6 +146,17 @@ public:
     // Library node the Delete Library window.
     void delete_selection();
 
+    // --- Cut, Copy, Paste and New Folder (fMainEditCommands.cpp) ---
+    // Cut (1) or Copy (2): the focused tree's folder node or the focused
+    // list's selected items into the buffer; a cut dims its items in their list.
+    void fill_edit_buffer(qint32 op);
+    // Moves or copies the buffered items into the focused window's chosen
+    // folder, then empties the buffer.
+    void paste_edit_buffer();
+    // A folder under the focused window's chosen node, chosen and its label
+    // open for a new name; hidden inside a Library.
+    void new_folder(const QString& name);
+
     // --- Find, Properties, Options (fMainDialogs.cpp) ---
     // The find window, not modal; opening it clears the current search.
     void menu_edit_find_Click();
@@ -176,6 +187,7 @@ private:
     void registerDeleteCommands();
     mainwindow::DeleteContext deleteContext();
     void deleteLibraryWindow();
+    void registerEditCommands();
     void runHideCommand(bool hide);
     // Layout (fMainMenus.cpp).
     void buildMenus();

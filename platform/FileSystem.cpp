@@ -266,6 +266,16 @@ RenameResult renameNoReplace(const QString& from, const QString& to)
     return renameNoReplace(from, to, err);
 }
 
+bool makeFolder(const QString& path, int& err)
+{
+    if (::mkdir(encodePath(path).constData(), 0777) != 0) {
+        err = errno;
+        return false;
+    }
+    err = 0;
+    return true;
+}
+
 bool syncFolder(const QString& path)
 {
     const int dfd = ::open(encodePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

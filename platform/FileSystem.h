@@ -91,6 +91,10 @@ RenameResult renameNoReplace(const QString& from, const QString& to);
 // As above; err receives errno when the result is Failed.
 RenameResult renameNoReplace(const QString& from, const QString& to, int& err);
 
+// Creates a folder. It never takes over what is there: a name already taken,
+// by anything, fails with EEXIST in err.
+bool makeFolder(const QString& path, int& err);
+
 // Flushes a folder's entries (names created, renamed or removed) to the device.
 bool syncFolder(const QString& path);
 
