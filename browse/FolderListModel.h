@@ -72,6 +72,8 @@ public:
     // Replaces an item's record; its row stays.
     void setItem(int row, ListItem item);
     void removeItem(int row);
+    // Puts an item back at a row (0 to count(); beyond that it goes last).
+    void insertItem(int row, ListItem item);
 
     // --- Columns ---
     const ListColumns& columns() const { return m_columns; }
