@@ -4,7 +4,6 @@
 #include "pictures/PictureNames.h"
 #include "settings/Preferences.h"
 
-#include <QAbstractItemModel>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -15,7 +14,7 @@ namespace pictures {
 
 bool ShowListing::isPicture(int row) const
 {
-    return is_picture_name(text(row));
+    return !isFolder(row) && is_picture_name(text(row));
 }
 
 int ShowListing::pictureCount() const
@@ -28,17 +27,23 @@ int ShowListing::pictureCount() const
 
 int ModelListing::count() const
 {
-    return m_model.rowCount();
+    return m_model ? m_model->rowCount() : 0;
 }
 
 QString ModelListing::text(int row) const
 {
-    return m_model.index(row, 0).data(Qt::DisplayRole).toString();
+    return m_model ? m_model->index(row, 0).data(Qt::DisplayRole).toString() : QString();
 }
 
 QString ModelListing::key(int row) const
 {
-    return m_model.index(row, 0).data(browse::FolderListModel::KeyRole).toString();
+    return m_model ? m_model->index(row, 0).data(browse::FolderListModel::KeyRole).toString()
+                   : QString();
+}
+
+bool ModelListing::isFolder(int row) const
+{
+    return m_model && m_model->index(row, 0).data(browse::FolderListModel::IsFolderRole).toBool();
 }
 
 ShowMode show_mode(const QString& stored)

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QAbstractItemModel>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 
 #include <functional>
 #include <optional>
-
-class QAbstractItemModel;
 
 // The slide show's order and timing without a window: which item of the
 // listing comes next, the rounds of the random order, the interval and its
@@ -26,23 +26,32 @@ public:
     virtual QString text(int row) const = 0;
     // The item's full path as it is on disk.
     virtual QString key(int row) const = 0;
+    virtual bool isFolder(int row) const
+    {
+        Q_UNUSED(row);
+        return false;
+    }
 
+    // A file whose name is a picture name: a folder called "Summer.jpg" is
+    // not one, and the show never tries to load it.
     bool isPicture(int row) const;
     int pictureCount() const;
 };
 
 // A listing model (browse::FolderListModel or any model with the same roles)
-// as a ShowListing.
+// as a ShowListing. A model that is gone (its window closed) lists nothing.
 class ModelListing : public ShowListing
 {
 public:
-    explicit ModelListing(const QAbstractItemModel& model) : m_model(model) {}
+    explicit ModelListing(const QAbstractItemModel* model) : m_model(model) {}
     int count() const override;
     QString text(int row) const override;
     QString key(int row) const override;
+    bool isFolder(int row) const override;
+    const QAbstractItemModel* model() const { return m_model; }
 
 private:
-    const QAbstractItemModel& m_model;
+    QPointer<const QAbstractItemModel> m_model;
 };
 
 enum class ShowMode { Random, Sequential };
