@@ -47,6 +47,7 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     registerBuiltInCommands();
     registerFileCommands();
     registerDialogCommands();
+    registerPictureCommands();
 
     connect(&m_state.idle, &mainwindow::IdleCount::timedOut, this, &QWidget::close);
     enable_toolbar();
