@@ -1,7 +1,7 @@
 #include "pictures/PictureSorter.h"
 
 #include "browse/mMisc.h"
-#include "pictures/PictureNames.h"
+#include "pictures/SlideShowSequence.h"
 #include "platform/FileOperation.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -58,12 +58,13 @@ bool PictureSorter::setup_sorter()
                                              m_binFolder};
     m_borderWidth = 0;
 
-    m_total = count_pictures(m_listing);
+    m_total = ModelListing(&m_listing).pictureCount();
     m_sorted = 0;
     m_skiped = 0;
     m_recount = false;
     m_round = 1;
     m_note.clear();
+    m_sentRow = -1;
     m_status = sorter_intro_text();
     m_history.clear();
     return n > 0;
@@ -121,6 +122,8 @@ PictureSorter::Sent PictureSorter::send(int buttonIndex, const QString& shownKey
     if (row < 0)
         return Sent::NotListed;
 
+    m_note.clear();
+    m_sentRow = row;
     const browse::ListItem item = m_listing.item(row);
     const QString target = button(buttonIndex).target;
     if (target == m_binFolder && !platform::folderExists(target))
@@ -149,16 +152,14 @@ PictureSorter::Sent PictureSorter::send(int buttonIndex, const QString& shownKey
 
 void PictureSorter::skip()
 {
+    m_note.clear();
     ++m_skiped;
     countStep();
 }
 
-bool PictureSorter::before_next_picture()
+bool PictureSorter::before_next_picture(int picturesNow)
 {
-    const int c = count_pictures(m_listing);
-    // A note of an undo stays until the next step.
-    const bool hadNote = !m_note.isEmpty();
-    m_note.clear();
+    const int c = picturesNow;
     if (m_recount) {
         // A new round through the pictures that were skipped.
         m_recount = false;
@@ -167,7 +168,7 @@ bool PictureSorter::before_next_picture()
         m_skiped = 0;
         ++m_round;
         writeStatus();
-    } else if (m_sorted + m_skiped >= 1 || hadNote) {
+    } else if (m_sorted + m_skiped >= 1 || !m_note.isEmpty()) {
         writeStatus();
     }
     if (c == 0) {

@@ -103,10 +103,13 @@ public:
     Sent send(int buttonIndex, const QString& shownKey);
     // Space: the shown picture stays where it is.
     void skip();
-    // Run by the show before it advances: starts a new round when the last
-    // one is through, keeps the status line up to date, and says whether the
-    // listing holds pictures still (false: the sorter is finished).
-    bool before_next_picture();
+    // The row the last sent picture had in the listing (-1 before any).
+    int sentRow() const { return m_sentRow; }
+    // Run by the show before it advances, with the pictures in the listing
+    // now: starts a new round when the last one is through, keeps the status
+    // line up to date, and says whether there are pictures still (false:
+    // the sorter is finished).
+    bool before_next_picture(int picturesNow);
 
     // --- Undo ---
     bool canUndo() const { return !m_history.empty(); }
@@ -149,7 +152,8 @@ private:
     bool m_recount = false;
     int m_round = 0;
     QString m_status;
-    QString m_note; // "Moved beach.jpg back", until the next step
+    QString m_note; // "Moved beach.jpg back", until the next picture is sorted or skipped
+    int m_sentRow = -1;
     std::vector<Move> m_history;
 };
 

@@ -5,8 +5,8 @@
 
 #include "browse/mFileInfo.h"
 #include "mainwindow/mFileOperations.h"
-#include "pictures/PictureNames.h"
 #include "pictures/PictureSorter.h"
+#include "pictures/SlideShowSequence.h"
 
 #include <QDir>
 #include <QTest>
@@ -55,40 +55,33 @@ struct SorterWorld : BrowseFixture
                                          [this] { ++recoveries; }};
         sorter = std::make_unique<PictureSorter>(pane.list, folders.binFolder, services);
         sorter->setup_sorter();
-        position = 0;
+        sequence.setBeforeAdvance([this](int now) { return sorter->before_next_picture(now); });
+        sequence.open(listing.pictureCount());
         prepare();
         next_picture();
     }
+    // As the window does it: a step shows the prepared picture and prepares
+    // the next; the sorter's end leaves nothing shown.
     void prepare()
     {
-        next.clear();
-        const int count = pane.list.count();
-        for (int tries = 0; tries < count; ++tries) {
-            position = position % count + 1;
-            const browse::ListItem& item = pane.list.item(position - 1);
-            if (pictures::is_picture_name(item.text)) {
-                next = item.key;
-                return;
-            }
-        }
+        const std::optional<int> row = sequence.choose_next(listing);
+        next = row ? listing.key(*row) : QString();
+        if (!row)
+            shownKey.clear();
     }
     void next_picture()
     {
         shownKey = next;
-        if (!sorter->before_next_picture()) {
-            shownKey.clear();
-            next.clear();
-            return;
-        }
         prepare();
-        shownLog.append(shownName());
+        if (!shownKey.isEmpty())
+            shownLog.append(shownName());
     }
     QString shownName() const { return shownKey.isEmpty() ? QString() : QDir(shownKey).dirName(); }
     Sent send(int button)
     {
         const Sent r = sorter->send(button, shownKey);
         if (r == Sent::Moved || r == Sent::Skipped)
-            --position;
+            sequence.position_back();
         if (r != Sent::Nothing)
             next_picture();
         return r;
@@ -113,7 +106,8 @@ struct SorterWorld : BrowseFixture
     browse::BrowsePane pane;
     QString dir;
     std::unique_ptr<PictureSorter> sorter;
-    int position = 0;
+    pictures::ModelListing listing{&pane.list};
+    pictures::SlideShowSequence sequence{pictures::ShowMode::Sequential, 3000};
     QString next;
     QString shownKey;
     QStringList shownLog;
@@ -399,7 +393,8 @@ void TestPictureSorter::undo()
 }
 
 // A move of the first round taken back during the second adds to the second
-// round's total; the next step keeps the counts and drops the undo note.
+// round's total; the note of the undo stays until the next picture is
+// sorted or skipped.
 void TestPictureSorter::undoJoinsTheLaterRound()
 {
     SorterWorld w;
@@ -412,6 +407,8 @@ void TestPictureSorter::undoJoinsTheLaterRound()
     QCOMPARE(w.counts(), (QList<int>{2, 0, 0, 2}));
     QVERIFY(w.sorter->undo().moved);
     QCOMPARE(w.counts(), (QList<int>{3, 0, 0, 3}));
+    QCOMPARE(w.sorter->status(), u"Moved e.jpg back         "_s + status(3, 0, 0, 3));
+    w.next_picture(); // the window shows the picture put back
     QCOMPARE(w.sorter->status(), u"Moved e.jpg back         "_s + status(3, 0, 0, 3));
     w.skip();
     QCOMPARE(w.sorter->status(), status(3, 0, 1, 2));
