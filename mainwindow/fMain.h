@@ -161,6 +161,11 @@ public:
     // Sorter when a sorter is given. One exists at a time: a slide show
     // asked for again comes to the front, any other replaces the open one.
     fSlideShow* open_slide_show(std::unique_ptr<SlideShowSorter> sorter = {});
+    // Tools > Picture Sorter: the slide show window sorting the Libraries
+    // listing's pictures into the subfolders of its folder or the bin;
+    // refused with a message when the listing holds no picture or the
+    // folder has no subfolder.
+    void menu_tools_picture_sorter_Click();
     fSlideShow* slideShow() const;
 
 Q_SIGNALS:
