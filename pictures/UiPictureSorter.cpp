@@ -71,6 +71,13 @@ bool UiPictureSorter::usable() const
     return m_listing && m_show && !m_busy;
 }
 
+bool UiPictureSorter::pictureInView() const
+{
+    // While a step waits for its picture the one on screen has been dealt
+    // with already: a key held down must not count it twice.
+    return usable() && !m_show->stepPending() && !m_show->shownKey().isEmpty();
+}
+
 void UiPictureSorter::setup(fSlideShow& show)
 {
     m_show = &show;
@@ -180,7 +187,7 @@ bool UiPictureSorter::beforeAdvance(int picturesNow)
 
 void UiPictureSorter::folder_Click(int index)
 {
-    if (!usable() || m_sorter.buttonForDigit(index) == 0)
+    if (!pictureInView() || m_sorter.buttonForDigit(index) == 0)
         return;
     // The used button lights up at once: the move may take a moment.
     m_colorTimer->stop();
@@ -219,7 +226,7 @@ void UiPictureSorter::folder_Click(int index)
 
 void UiPictureSorter::skip()
 {
-    if (!usable())
+    if (!pictureInView())
         return;
     m_sorter.skip();
     m_show->next_picture();

@@ -52,6 +52,7 @@ private:
     void paintButtons(int highlighted);
     // The window can go on only while its listing exists.
     bool usable() const;
+    bool pictureInView() const;
 
     QPointer<browse::FolderListModel> m_listing;
     pictures::PictureSorter m_sorter;

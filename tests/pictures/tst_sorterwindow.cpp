@@ -179,6 +179,35 @@ private Q_SLOTS:
                  2);
         QVERIFY(w.prompt.seen.isEmpty());
     }
+
+    // A key held down: while the next picture is still on its way, the one
+    // on screen has been sent already, and further keys neither send nor
+    // skip anything.
+    void keysWhileTheNextPictureComes()
+    {
+        MainWorld w;
+        w.world.folder(u"Pictures/Trips"_s);
+        for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+            w.world.file(u"Pictures/"_s + QString::fromLatin1(n),
+                         encode(quadrants(1600, 1200), "JPEG"));
+        auto main = openLibrary(w);
+        main->run_command(mainwindow::Command::PictureSorter);
+        fSlideShow* show = main->slideShow();
+        QVERIFY(show);
+        QVERIFY(settled(show));
+        auto* sorter = dynamic_cast<UiPictureSorter*>(show->sorter());
+        press(show, Qt::Key_1, u"1"_s); // a goes; b was ready and shows
+        QCOMPARE(name(show->shownKey()), u"b.jpg"_s);
+        press(show, Qt::Key_1, u"1"_s); // b goes; c is still decoding
+        QVERIFY(show->stepPending());
+        press(show, Qt::Key_1, u"1"_s);
+        press(show, Qt::Key_Space, u" "_s);
+        QCOMPARE(sorter->sorter().sorted(), 2);
+        QCOMPARE(sorter->sorter().skiped(), 0);
+        QVERIFY(settled(show));
+        QCOMPARE(name(show->shownKey()), u"c.jpg"_s);
+        QVERIFY(QFile::exists(w.world.path(u"Pictures/c.jpg"_s)));
+    }
 };
 
 WINDOW_TEST_MAIN(TestSorterWindow)
