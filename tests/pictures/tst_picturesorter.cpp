@@ -7,8 +7,10 @@
 #include "mainwindow/mFileOperations.h"
 #include "pictures/PictureSorter.h"
 #include "pictures/SlideShowSequence.h"
+#include "platform/FileOperation.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -45,14 +47,18 @@ struct SorterWorld : BrowseFixture
     void start()
     {
         QCOMPARE(mFileInfo::list_folder(ctx, pane), mFileInfo::ListingResult::Listed);
-        PictureSorter::Services services{prompt,
-                                         [this](const QStringList& sources, const QString& target) {
-                                             return mainwindow::move_or_copy_items(
-                                                 mainwindow::FoMove, sources, target,
-                                                 mainwindow::FofNone, {prompt});
-                                         },
-                                         {},
-                                         [this] { ++recoveries; }};
+        PictureSorter::Services services{
+            prompt,
+            [this](const QStringList& sources, const QString& target) {
+                return mainwindow::move_or_copy_items(mainwindow::FoMove, sources, target,
+                                                      mainwindow::FofNone, {prompt});
+            },
+            [this](const QString& from, const QString& folder) {
+                ++movesAcross;
+                mainwindow::move_or_copy_items(mainwindow::FoMove, {from}, folder,
+                                               mainwindow::FofNone, {prompt, nullptr, &skipAll});
+            },
+            [this] { ++recoveries; }};
         sorter = std::make_unique<PictureSorter>(pane.list, folders.binFolder, services);
         sorter->setup_sorter();
         sequence.setBeforeAdvance([this](int now) { return sorter->before_next_picture(now); });
@@ -112,6 +118,14 @@ struct SorterWorld : BrowseFixture
     QString shownKey;
     QStringList shownLog;
     int recoveries = 0;
+    int movesAcross = 0;
+    struct SkipAll : mainwindow::ConflictQuestion
+    {
+        mainwindow::ConflictAnswer ask(const QString&, const QString&, bool) override
+        {
+            return {mainwindow::ConflictChoice::Skip, true};
+        }
+    } skipAll;
 };
 
 QString status(int total, int sorted, int skiped, int remaining)
@@ -142,6 +156,8 @@ private Q_SLOTS:
     void undoJoinsTheLaterRound();
     void undoWhenTheOldNameIsTaken();
     void hiddenPicturesKeepTheirNames();
+    void undoAcrossFileSystems_data();
+    void undoAcrossFileSystems();
 };
 
 void TestPictureSorter::buttons_data()
@@ -462,6 +478,40 @@ void TestPictureSorter::hiddenPicturesKeepTheirNames()
     QVERIFY(back.hidden);
     QCOMPARE(back.key, w.dir + u'/' + stored);
     QVERIFY(w.sorter->status().startsWith(u"Moved beach.jpg back"_s));
+}
+
+void TestPictureSorter::undoAcrossFileSystems_data()
+{
+    QTest::addColumn<bool>("nameTaken");
+    QTest::newRow("moved back") << false;
+    QTest::newRow("old name taken") << true;
+}
+
+// A subfolder that is a link onto another file system: the picture is
+// copied there and back by the file operation, never over another file.
+void TestPictureSorter::undoAcrossFileSystems()
+{
+    QFETCH(bool, nameTaken);
+    QTemporaryDir elsewhere(u"/dev/shm/cloakwell-sorter-XXXXXX"_s);
+    SorterWorld w;
+    if (!elsewhere.isValid() || platform::sameFileSystem(elsewhere.path(), w.dir))
+        QSKIP("no second file system at /dev/shm");
+    QVERIFY(BrowseFixture::link(elsewhere.path(), w.dir + u"/away"_s));
+    w.file(u"a.jpg"_s);
+    w.file(u"b.jpg"_s);
+    w.start();
+    QCOMPARE(w.sorter->button(1).target, w.dir + u"/away"_s);
+    QCOMPARE(w.send(1), Sent::Moved);
+    QCOMPARE(TestWorld::readAll(elsewhere.path() + u"/a.jpg"_s), QByteArray("a.jpg"));
+    if (nameTaken) {
+        w.world.file(u"shown/a.jpg"_s, "a newcomer");
+        w.prompt.acceptMessages(1);
+    }
+    QCOMPARE(w.sorter->undo().moved, !nameTaken);
+    QCOMPARE(TestWorld::readAll(w.dir + u"/a.jpg"_s),
+             nameTaken ? QByteArray("a newcomer") : QByteArray("a.jpg"));
+    QCOMPARE(QFile::exists(elsewhere.path() + u"/a.jpg"_s), nameTaken);
+    QCOMPARE(w.movesAcross, nameTaken ? 0 : 1);
 }
 
 QTEST_MAIN(TestPictureSorter)
