@@ -2,6 +2,7 @@
 
 #include "browse/Twips.h"
 #include "mainwindow/AppState.h"
+#include "mainwindow/UiIdleFilter.h"
 #include "pictures/UiPictureView.h"
 #include "platform/Prompt.h"
 
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <initializer_list>
 
 using namespace Qt::StringLiterals;
 using browse::pixelsFromTwips;
@@ -138,8 +140,15 @@ void UiPictureSorter::setup(fSlideShow& show)
         m_folder[size_t(i)]->raise();
     m_statusBorder->raise();
     m_status->raise();
+    m_status->setToolTip(u"Ctrl+Z or Backspace moves the last sorted picture back"_s);
     showStatus();
     show.setWindowTitle(u"Picture Sorter!"_s);
+    // The pointer over the sorter's own controls counts as use, as over the
+    // rest of the window.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_folderBorder, m_statusBorder, m_status})
+        mainwindow::UiIdleFilter::install(w, show.state().idle);
+    for (int i = 1; i <= pictures::kSorterButtonRows; ++i)
+        mainwindow::UiIdleFilter::install(m_folder[size_t(i)], show.state().idle);
 
     // Without a listing there is nothing to sort: the window goes with it.
     connect(m_listing.data(), &QObject::destroyed, &show, &QWidget::close);
