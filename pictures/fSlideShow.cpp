@@ -25,6 +25,8 @@ namespace {
 using pictures::LoadedPicture;
 
 constexpr int kShowPanCursorMs = 200;
+// How long the next picture waits for the shown one to be painted.
+constexpr int kPrepareAnywayMs = 100;
 constexpr double kTwips = browse::kTwipsPerPixel;
 const QString kViewing = QStringLiteral("Viewing");
 
@@ -151,6 +153,15 @@ fSlideShow::fSlideShow(mainwindow::AppState& state, const QAbstractItemModel* li
     m_timer->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer, &QTimer::timeout, this, &fSlideShow::Timer1_Timer);
     connect(&m_decoder, &pictures::PictureDecoder::decoded, this, &fSlideShow::decoded);
+    // A window that paints nothing (minimised, covered) prepares all the same.
+    m_prepareTimer = new QTimer(this);
+    m_prepareTimer->setSingleShot(true);
+    connect(m_prepareTimer, &QTimer::timeout, this, &fSlideShow::prepareAfterPaint);
+    // Once the paint (and the rest of the window's) is done.
+    connect(m_image, &pictures::UiPictureView::picturePainted, this, [this] {
+        if (m_prepareAfterPaint)
+            m_prepareTimer->start(0);
+    });
     connect(m_image, &pictures::UiPictureView::emptyAreaMenuRequested, this,
             &fSlideShow::openDelayWindow);
 
@@ -233,6 +244,12 @@ void fSlideShow::Timer1_Timer()
 
 void fSlideShow::next_picture()
 {
+    if (m_prepareAfterPaint) {
+        // Stepping faster than the paint: the next picture is prepared now.
+        m_stepPending = true;
+        prepareAfterPaint();
+        return;
+    }
     if (m_prepared.state == Prepared::Decoding) {
         m_stepPending = true;
         return;
@@ -256,6 +273,22 @@ void fSlideShow::step()
     m_prepared = Prepared{};
     fit_window();
     Q_EMIT pictureShown(m_shownKey);
+    if (m_shownKey.isEmpty()) {
+        prepareNext();
+        return;
+    }
+    // The next picture is prepared once this one is on the screen: a decode
+    // started at once would take the processor from the paint.
+    m_prepareAfterPaint = true;
+    m_prepareTimer->start(kPrepareAnywayMs);
+}
+
+void fSlideShow::prepareAfterPaint()
+{
+    if (!m_prepareAfterPaint)
+        return;
+    m_prepareAfterPaint = false;
+    m_prepareTimer->stop();
     prepareNext();
 }
 
@@ -324,6 +357,8 @@ void fSlideShow::giveUp()
 
 void fSlideShow::clearPictures()
 {
+    m_prepareAfterPaint = false;
+    m_prepareTimer->stop();
     m_decoder.cancel();
     m_prepared = Prepared{};
     m_stepPending = false;
@@ -473,6 +508,8 @@ void fSlideShow::keyPressEvent(QKeyEvent* event)
 void fSlideShow::closeEvent(QCloseEvent* event)
 {
     m_timer->stop();
+    m_prepareAfterPaint = false;
+    m_prepareTimer->stop();
     m_decoder.cancel();
     inhibitScreenSaver(false);
     QWidget::closeEvent(event);

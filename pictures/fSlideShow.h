@@ -90,8 +90,9 @@ public:
     QString shownName() const { return m_shownName; }
     // The prepared picture's key (Image2's tag); "" when none.
     QString preparedKey() const { return m_prepared.key; }
-    // A picture is being prepared; a step waits for it.
-    bool preparing() const { return m_prepared.state == Prepared::Decoding; }
+    // A picture is being prepared (or is about to be, once the shown one is
+    // painted); a step waits for it.
+    bool preparing() const { return m_prepareAfterPaint || m_prepared.state == Prepared::Decoding; }
     bool stepPending() const { return m_stepPending; }
     bool screenSaverInhibited() const;
 
@@ -124,6 +125,7 @@ private:
 
     void step();
     void prepareNext();
+    void prepareAfterPaint();
     void decoded(quint64 ticket, const pictures::LoadedPicture& picture);
     void giveUp();
     void Timer1_Timer();
@@ -152,6 +154,8 @@ private:
     QString m_shownName;
     QString m_notice; // the file name line's text when there is nothing to name
     bool m_stepPending = false;
+    bool m_prepareAfterPaint = false; // the next picture is prepared once this one is painted
+    QTimer* m_prepareTimer = nullptr;
     bool m_reporting = false; // a failure's message is up
     bool m_loaded = false;
     std::unique_ptr<platform::ScreenSaverInhibitor> m_inhibitor;
