@@ -226,7 +226,12 @@ void UiPictureSorter::folder_Click(int index)
             sequence.position_back();
         break;
     case PictureSorter::Sent::Skipped:
-        sequence.position_back();
+        // The picture stays. With the next one prepared, the show steps back
+        // over it as it always has, so that next one comes twice; before the
+        // next is chosen the position is still the shown picture's, and
+        // stepping back would only bring the same picture round again.
+        if (!m_show->preparedKey().isEmpty())
+            sequence.position_back();
         break;
     }
     showStatus();

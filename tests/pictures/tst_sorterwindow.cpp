@@ -8,6 +8,7 @@
 
 #include "PictureFixtures.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QSignalSpy>
@@ -207,6 +208,37 @@ private Q_SLOTS:
         QVERIFY(settled(show));
         QCOMPARE(name(show->shownKey()), u"c.jpg"_s);
         QVERIFY(QFile::exists(w.world.path(u"Pictures/c.jpg"_s)));
+    }
+
+    // A target folder gone meanwhile: the file operation says why, the
+    // picture stays and counts as skipped, and the picture after it comes
+    // twice.
+    void failedMove()
+    {
+        MainWorld w;
+        const QString gone = w.world.folder(u"Pictures/Gone"_s);
+        for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+            addPicture(w, QString::fromLatin1(n));
+        auto main = openLibrary(w);
+        main->run_command(mainwindow::Command::PictureSorter);
+        fSlideShow* show = main->slideShow();
+        QVERIFY(show);
+        QVERIFY(settled(show));
+        auto* sorter = dynamic_cast<UiPictureSorter*>(show->sorter());
+        QVERIFY(QDir(gone).removeRecursively());
+        w.prompt.acceptMessages(1);
+        press(show, Qt::Key_1, u"1"_s);
+        QCOMPARE(w.prompt.seen.size(), 1);
+        QVERIFY(QFile::exists(w.world.path(u"Pictures/a.jpg"_s)));
+        QCOMPARE(sorter->sorter().skiped(), 1);
+        QVERIFY(!sorter->sorter().canUndo());
+        QStringList seen;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(settled(show));
+            seen << name(show->shownKey());
+            show->next_picture();
+        }
+        QCOMPARE(seen, (QStringList{u"b.jpg"_s, u"b.jpg"_s}));
     }
 };
 
