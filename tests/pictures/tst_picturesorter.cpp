@@ -148,12 +148,10 @@ private Q_SLOTS:
     void labels();
     void rounds_data();
     void rounds();
-    void failedMoveCountsAsSkipped();
     void clashAsksAndNeverReplaces_data();
     void clashAsksAndNeverReplaces();
     void undo_data();
     void undo();
-    void undoJoinsTheLaterRound();
     void undoWhenTheOldNameIsTaken();
     void hiddenPicturesKeepTheirNames();
     void undoAcrossFileSystems_data();
@@ -297,27 +295,6 @@ void TestPictureSorter::rounds()
     }
 }
 
-// A target folder deleted meanwhile: the picture stays, counts as skipped, and
-// the show steps back over it, so the one after it shows twice.
-void TestPictureSorter::failedMoveCountsAsSkipped()
-{
-    SorterWorld w;
-    const QString gone = w.sub(u"gone"_s);
-    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
-        w.file(QString::fromLatin1(n));
-    w.start();
-    QVERIFY(QDir(gone).removeRecursively());
-    w.prompt.acceptMessages(1); // the file operation's own report
-    QCOMPARE(w.send(1), Sent::Skipped);
-    QCOMPARE(w.prompt.seen.size(), 1);
-    QCOMPARE(w.counts(), (QList<int>{3, 0, 1, 2}));
-    QCOMPARE(w.texts(), (QStringList{u"gone"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s}));
-    QCOMPARE(w.shownName(), u"b.jpg"_s);
-    w.skip();
-    QCOMPARE(w.shownLog, (QStringList{u"a.jpg"_s, u"b.jpg"_s, u"b.jpg"_s}));
-    QVERIFY(!w.sorter->canUndo());
-}
-
 void TestPictureSorter::clashAsksAndNeverReplaces_data()
 {
     QTest::addColumn<platform::PromptAnswer>("answer");
@@ -406,28 +383,6 @@ void TestPictureSorter::undo()
         QVERIFY(w.sorter->undo().moved);
     QVERIFY(!w.sorter->undo().moved);
     QCOMPARE(w.texts(), before);
-}
-
-// A move of the first round taken back during the second adds to the second
-// round's total; the note of the undo stays until the next picture is
-// sorted or skipped.
-void TestPictureSorter::undoJoinsTheLaterRound()
-{
-    SorterWorld w;
-    w.sub(u"sub"_s);
-    for (const char* n : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
-        w.file(QString::fromLatin1(n));
-    w.start();
-    for (QChar step : u"s1s11"_s)
-        step == u's' ? w.skip() : void(w.send(1));
-    QCOMPARE(w.counts(), (QList<int>{2, 0, 0, 2}));
-    QVERIFY(w.sorter->undo().moved);
-    QCOMPARE(w.counts(), (QList<int>{3, 0, 0, 3}));
-    QCOMPARE(w.sorter->status(), u"Moved e.jpg back         "_s + status(3, 0, 0, 3));
-    w.next_picture(); // the window shows the picture put back
-    QCOMPARE(w.sorter->status(), u"Moved e.jpg back         "_s + status(3, 0, 0, 3));
-    w.skip();
-    QCOMPARE(w.sorter->status(), status(3, 0, 1, 2));
 }
 
 void TestPictureSorter::undoWhenTheOldNameIsTaken()
