@@ -9,9 +9,24 @@ namespace platform {
 
 namespace {
 
-const char* const kService = "org.freedesktop.ScreenSaver";
-const char* const kPath = "/org/freedesktop/ScreenSaver";
-const char* const kInterface = "org.freedesktop.ScreenSaver";
+// The desktops' two ways of asking: the freedesktop screen saver (KDE, Xfce,
+// LXQt, Cinnamon, MATE and others) and GNOME's session manager, which has no
+// Inhibit on its screen-saver interface.
+struct Service
+{
+    const char* name;
+    const char* path;
+    const char* interface;
+    const char* release;
+};
+constexpr Service kServices[] = {
+    {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",
+     "UnInhibit"},
+    {"org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager",
+     "Uninhibit"},
+};
+// GNOME's flag for "the session must not be marked idle".
+constexpr guint32 kGnomeInhibitIdle = 8;
 // A service that hangs must not hold the window up for long.
 constexpr int kCallTimeoutMs = 1000;
 
@@ -64,31 +79,39 @@ bool ScreenSaverInhibitor::inhibit(const QString& reason)
         // a request whose caller has left the bus.
         g_dbus_connection_set_exit_on_close(m_bus, FALSE);
     }
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(
-        m_bus, kService, kPath, kInterface, "Inhibit",
-        g_variant_new("(ss)", "Cloakwell", reason.toUtf8().constData()), G_VARIANT_TYPE("(u)"),
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr, &error);
-    if (!reply) {
+    const QByteArray why = reason.toUtf8();
+    for (const Service& service : kServices) {
+        const bool gnome = &service != &kServices[0];
+        GVariant* arguments =
+            gnome ? g_variant_new("(susu)", "Cloakwell", 0u, why.constData(), kGnomeInhibitIdle)
+                  : g_variant_new("(ss)", "Cloakwell", why.constData());
+        GError* error = nullptr;
+        GVariant* reply = g_dbus_connection_call_sync(
+            m_bus, service.name, service.path, service.interface, "Inhibit", arguments,
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr,
+            &error);
         g_clear_error(&error);
-        return false;
+        if (!reply)
+            continue;
+        g_variant_get(reply, "(u)", &m_cookie);
+        g_variant_unref(reply);
+        m_service = static_cast<int>(&service - kServices);
+        m_held = true;
+        return true;
     }
-    guint32 cookie = 0;
-    g_variant_get(reply, "(u)", &cookie);
-    g_variant_unref(reply);
-    m_cookie = cookie;
-    m_held = true;
-    return true;
+    return false;
 }
 
 void ScreenSaverInhibitor::release()
 {
     if (!m_held || !m_bus)
         return;
+    const Service& service = kServices[m_service];
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(
-        m_bus, kService, kPath, kInterface, "UnInhibit", g_variant_new("(u)", m_cookie), nullptr,
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr, &error);
+        m_bus, service.name, service.path, service.interface, service.release,
+        g_variant_new("(u)", m_cookie), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs,
+        nullptr, &error);
     if (reply)
         g_variant_unref(reply);
     g_clear_error(&error);

@@ -8,9 +8,10 @@ typedef struct _GDBusConnection GDBusConnection;
 
 // Keeps the desktop's screen saver and display sleep away while a slide show
 // plays, through the freedesktop screen-saver interface on the session bus
-// (org.freedesktop.ScreenSaver Inhibit / UnInhibit). Where there is no session
-// bus or no service answers, nothing happens and nothing is said: the show
-// plays on as before.
+// (org.freedesktop.ScreenSaver Inhibit / UnInhibit), or GNOME's session
+// manager where that is the one that answers. Where there is no session bus
+// or no service answers, nothing happens and nothing is said: the show plays
+// on as before.
 namespace platform {
 
 class ScreenSaverInhibitor
@@ -39,6 +40,7 @@ private:
     QString m_address;
     GDBusConnection* m_bus = nullptr;
     std::uint32_t m_cookie = 0;
+    int m_service = 0; // which of the desktops' services granted the request
     bool m_held = false;
 };
 

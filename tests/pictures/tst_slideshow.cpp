@@ -7,6 +7,7 @@
 #include "settings/fDelay.h"
 
 #include "PictureFixtures.h"
+#include "engine/mEncrypt.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -24,11 +25,12 @@ constexpr int kLoadWaitMs = 10000;
 
 // A JPEG of four quadrants (red at the top left) in the Library, or bytes that
 // only start like one.
-QString addPicture(MainWorld& w, const QString& name, bool corrupt = false)
+QString addPicture(MainWorld& w, const QString& name, bool corrupt = false, int level = 0)
 {
     const QByteArray bytes = corrupt ? QByteArray("\xff\xd8\xff") + QByteArray(400, 'x')
                                      : encode(quadrants(160, 120), "JPEG");
-    return w.world.file(u"Pictures/"_s + name, bytes);
+    const QString stored = level == 0 ? name : mEncrypt::make_hidden_name(name, level);
+    return w.world.file(u"Pictures/"_s + stored, inverted(bytes, level));
 }
 
 std::unique_ptr<fMain> openLibrary(MainWorld& w)
@@ -91,7 +93,8 @@ private Q_SLOTS:
     // skipped, so no step shows an empty window.
     void stepsShowPreparedPictures_data()
     {
-        QTest::addColumn<QStringList>("files"); // "!" at the end: cannot be decoded
+        // "!" at the end: cannot be decoded; "*": hidden at level 3.
+        QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<int>("messages");
         QTest::newRow("in listing order, wrapping")
@@ -100,6 +103,8 @@ private Q_SLOTS:
         QTest::newRow("a failed picture is skipped")
             << QStringList{"a.jpg", "b.jpg!", "c.jpg"}
             << QStringList{"a.jpg", "c.jpg", "a.jpg", "c.jpg"} << 2;
+        QTest::newRow("hidden pictures show by their readable names")
+            << QStringList{"a.jpg*", "b.jpg"} << QStringList{"a.jpg", "b.jpg", "a.jpg"} << 0;
         QTest::newRow("the first picture fails") << QStringList{"a.jpg!", "b.jpg", "c.jpg"}
                                                  << QStringList{"b.jpg", "c.jpg", "b.jpg"} << 2;
     }
@@ -112,14 +117,19 @@ private Q_SLOTS:
         w.set("Viewing", "slide_show_mode", u"sequential"_s);
         w.world.folder(u"Pictures/Trips"_s);
         w.world.file(u"Pictures/notes.txt"_s, "text");
-        for (const QString& f : files)
-            addPicture(w, f.endsWith(u'!') ? f.chopped(1) : f, f.endsWith(u'!'));
+        QMap<QString, QByteArray> before;
+        for (const QString& f : files) {
+            const bool mark = f.endsWith(u'!') || f.endsWith(u'*');
+            const QString path =
+                addPicture(w, mark ? f.chopped(1) : f, f.endsWith(u'!'), f.endsWith(u'*') ? 3 : 0);
+            before[path] = readFile(path);
+        }
         w.prompt.acceptMessages(messages);
         auto main = openLibrary(w);
         fSlideShow* show = startShow(main.get());
         QVERIFY(show);
         show->timer()->stop(); // the test steps by itself
-        QStringList seen{name(show->shownKey())};
+        QStringList seen{show->shownName()};
         for (int i = 1; i < shown.size(); ++i) {
             QVERIFY(ready(show));
             const QString prepared = show->preparedKey();
@@ -127,7 +137,7 @@ private Q_SLOTS:
             // No wait: the step shows what was prepared, at once.
             QVERIFY(!show->stepPending());
             QCOMPARE(show->shownKey(), prepared);
-            seen << name(show->shownKey());
+            seen << show->shownName();
         }
         QCOMPARE(seen, shown);
         QVERIFY(show->picture()->hasPicture());
@@ -136,6 +146,9 @@ private Q_SLOTS:
         QCOMPARE(w.prompt.seen.size(), messages);
         for (const auto& m : w.prompt.seen)
             QCOMPARE(m.text, u"Invalid picture"_s);
+        show->close();
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QCOMPARE(readFile(it.key()), it.value()); // shown, never written
     }
 
     // A step that comes while the next picture is still decoding waits for it

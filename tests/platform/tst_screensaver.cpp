@@ -15,10 +15,11 @@
 #include <thread>
 
 using platform::ScreenSaverInhibitor;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const char* const kIntrospection = R"(
+const char* const kFreedesktop = R"(
 <node>
   <interface name="org.freedesktop.ScreenSaver">
     <method name="Inhibit">
@@ -32,11 +33,28 @@ const char* const kIntrospection = R"(
   </interface>
 </node>)";
 
-// The stand-in: hands out cookies from 41 on and records every call.
+const char* const kGnome = R"(
+<node>
+  <interface name="org.gnome.SessionManager">
+    <method name="Inhibit">
+      <arg type="s" name="app_id" direction="in"/>
+      <arg type="u" name="toplevel_xid" direction="in"/>
+      <arg type="s" name="reason" direction="in"/>
+      <arg type="u" name="flags" direction="in"/>
+      <arg type="u" name="inhibit_cookie" direction="out"/>
+    </method>
+    <method name="Uninhibit">
+      <arg type="u" name="inhibit_cookie" direction="in"/>
+    </method>
+  </interface>
+</node>)";
+
+// The stand-in: the freedesktop screen saver or GNOME's session manager,
+// handing out cookies from 41 on and recording every call.
 class FakeScreenSaver
 {
 public:
-    explicit FakeScreenSaver(const QByteArray& address) : m_address(address)
+    FakeScreenSaver(const QByteArray& address, bool gnome) : m_address(address), m_gnome(gnome)
     {
         m_thread = std::thread([this] { run(); });
         std::unique_lock lock(m_mutex);
@@ -64,16 +82,21 @@ private:
         if (g_strcmp0(name, "Inhibit") == 0) {
             const gchar* app = nullptr;
             const gchar* reason = nullptr;
-            g_variant_get(parameters, "(&s&s)", &app, &reason);
+            guint32 window = 0, flags = 0;
+            if (fake->m_gnome)
+                g_variant_get(parameters, "(&su&su)", &app, &window, &reason, &flags);
+            else
+                g_variant_get(parameters, "(&s&s)", &app, &reason);
             const guint32 cookie = fake->m_next++;
-            fake->m_calls << QStringLiteral("Inhibit %1 %2: %3")
+            fake->m_calls << QStringLiteral("Inhibit %1 %2 (%3): %4")
                                  .arg(QString::fromUtf8(app), QString::fromUtf8(reason))
+                                 .arg(flags)
                                  .arg(cookie);
             g_dbus_method_invocation_return_value(invocation, g_variant_new("(u)", cookie));
         } else {
             guint32 cookie = 0;
             g_variant_get(parameters, "(u)", &cookie);
-            fake->m_calls << QStringLiteral("UnInhibit %1").arg(cookie);
+            fake->m_calls << QStringLiteral("%1 %2").arg(QString::fromUtf8(name)).arg(cookie);
             g_dbus_method_invocation_return_value(invocation, nullptr);
         }
     }
@@ -90,14 +113,16 @@ private:
                                  G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
             nullptr, nullptr, &error);
         if (bus) {
-            GDBusNodeInfo* info = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+            GDBusNodeInfo* info =
+                g_dbus_node_info_new_for_xml(m_gnome ? kGnome : kFreedesktop, nullptr);
             static const GDBusInterfaceVTable vtable{
                 &FakeScreenSaver::method, nullptr, nullptr, {}};
-            g_dbus_connection_register_object(bus, "/org/freedesktop/ScreenSaver",
-                                              info->interfaces[0], &vtable, this, nullptr, nullptr);
+            g_dbus_connection_register_object(
+                bus, m_gnome ? "/org/gnome/SessionManager" : "/org/freedesktop/ScreenSaver",
+                info->interfaces[0], &vtable, this, nullptr, nullptr);
             GVariant* reply = g_dbus_connection_call_sync(
                 bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                "RequestName", g_variant_new("(su)", "org.freedesktop.ScreenSaver", 4u),
+                "RequestName", g_variant_new("(su)", info->interfaces[0]->name, 4u),
                 G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
             if (reply) {
                 guint32 result = 0;
@@ -124,6 +149,7 @@ private:
     }
 
     QByteArray m_address;
+    bool m_gnome;
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -158,9 +184,20 @@ private Q_SLOTS:
         }
     }
 
+    void heldAndGivenBack_data()
+    {
+        QTest::addColumn<bool>("gnome");
+        QTest::addColumn<QString>("release");
+        QTest::addColumn<int>("flags");
+        QTest::newRow("freedesktop screen saver") << false << "UnInhibit" << 0;
+        QTest::newRow("GNOME session manager, idle flag") << true << "Uninhibit" << 8;
+    }
     void heldAndGivenBack()
     {
-        FakeScreenSaver fake(m_address);
+        QFETCH(bool, gnome);
+        QFETCH(QString, release);
+        QFETCH(int, flags);
+        FakeScreenSaver fake(m_address, gnome);
         QVERIFY(fake.owned());
         {
             ScreenSaverInhibitor inhibitor(QString::fromUtf8(m_address));
@@ -174,9 +211,9 @@ private Q_SLOTS:
             QVERIFY(inhibitor.inhibit(QStringLiteral("A slide show is playing")));
             // Going away gives the request back.
         }
-        QCOMPARE(fake.calls(),
-                 (QStringList{"Inhibit Cloakwell A slide show is playing: 41", "UnInhibit 41",
-                              "Inhibit Cloakwell A slide show is playing: 42", "UnInhibit 42"}));
+        const QString asked = u"Inhibit Cloakwell A slide show is playing (%1): "_s.arg(flags);
+        QCOMPARE(fake.calls(), (QStringList{asked + u"41"_s, release + u" 41"_s, asked + u"42"_s,
+                                            release + u" 42"_s}));
     }
 
     // No screen saver on the bus, no bus at that address, no bus at all:
