@@ -178,6 +178,16 @@ bool FolderListModel::isGhosted(int row) const
     return row >= 0 && row < count() && m_ghosted.contains(item(row).key);
 }
 
+void FolderListModel::insertItem(int row, ListItem newItem)
+{
+    row = std::clamp(row, 0, count());
+    beginInsertRows({}, row, row);
+    m_items.insert(m_items.begin() + row, std::move(newItem));
+    m_rowByKeyValid = false;
+    m_rowByKey.clear();
+    endInsertRows();
+}
+
 void FolderListModel::setColumns(const ListColumns& columns)
 {
     m_columns = columns;

@@ -78,6 +78,8 @@ public:
     // Replaces an item's record; its row stays.
     void setItem(int row, ListItem item);
     void removeItem(int row);
+    // Puts an item back at a row (0 to count(); beyond that it goes last).
+    void insertItem(int row, ListItem item);
 
     // --- Cut items ---
     // Items cut and not yet pasted show dimmed. They are remembered by key, so

@@ -49,6 +49,7 @@ fMain::fMain(mainwindow::Services services, QWidget* parent)
     registerDialogCommands();
     registerDeleteCommands();
     registerEditCommands();
+    registerPictureCommands();
 
     connect(&m_state.idle, &mainwindow::IdleCount::timedOut, this, &QWidget::close);
     enable_toolbar();

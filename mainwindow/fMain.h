@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -23,6 +24,8 @@ class fExplorer;
 class fFind;
 class fHotKeys;
 class fLibraries;
+class fSlideShow;
+class SlideShowSorter;
 namespace browse {
 struct BrowsePane;
 }
@@ -168,6 +171,21 @@ public:
     // The options, modal; what it saved takes effect at once.
     void menu_tools_options_Click();
 
+    // --- Slide show and Picture Sorter (fMainPictures.cpp) ---
+    // Tools > Slide Show: refused with a message when the Libraries listing
+    // holds no picture.
+    void menu_tools_slide_show_Click();
+    // Opens the slide show window on the Libraries listing, as the Picture
+    // Sorter when a sorter is given. One exists at a time: a slide show
+    // asked for again comes to the front, any other replaces the open one.
+    fSlideShow* open_slide_show(std::unique_ptr<SlideShowSorter> sorter = {});
+    // Tools > Picture Sorter: the slide show window sorting the Libraries
+    // listing's pictures into the subfolders of its folder or the bin;
+    // refused with a message when the listing holds no picture or the
+    // folder has no subfolder.
+    void menu_tools_picture_sorter_Click();
+    fSlideShow* slideShow() const;
+
 Q_SIGNALS:
     // The cut/copy buffer was emptied while it held items; after a cut (op 1)
     // the source list shows its items undimmed again.
@@ -188,6 +206,7 @@ private:
     mainwindow::DeleteContext deleteContext();
     void deleteLibraryWindow();
     void registerEditCommands();
+    void registerPictureCommands();
     void runHideCommand(bool hide);
     // Layout (fMainMenus.cpp).
     void buildMenus();
@@ -253,5 +272,6 @@ private:
     QPointer<panes::UiBrowserWindow> m_justOpened; // until followFocus gives it the focus
     QPointer<fHotKeys> m_hotKeys;
     QPointer<fFind> m_find;
+    QPointer<fSlideShow> m_slideShow;
     bool m_closing = false;
 };

@@ -182,6 +182,28 @@ void UiPictureView::decodedPicture(quint64 ticket, const LoadedPicture& picture)
         Q_EMIT loadFinished(false);
         return;
     }
+    setPicture(picture);
+    Q_EMIT loadFinished(true);
+}
+
+void UiPictureView::showPicture(const QString& path, const LoadedPicture& picture)
+{
+    m_decoder.cancel();
+    m_ticket = 0;
+    m_sharpening = false;
+    updateBusySign();
+    m_path = path;
+    m_fullRequested = false;
+    if (!picture.ok()) {
+        m_frame.visible = false;
+        update();
+        return;
+    }
+    setPicture(picture);
+}
+
+void UiPictureView::setPicture(const LoadedPicture& picture)
+{
     m_image = picture.image;
     m_reduced = picture.reduced;
     m_scaled = QImage();
@@ -193,7 +215,6 @@ void UiPictureView::decodedPicture(quint64 ticket, const LoadedPicture& picture)
     m_frame.stretch = true;
     fit();
     m_paintPending = true;
-    Q_EMIT loadFinished(true);
 }
 
 void UiPictureView::clear()
@@ -304,6 +325,11 @@ void UiPictureView::paintEvent(QPaintEvent* event)
                     m_scaled =
                         m_image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 painter.drawImage(target, m_scaled);
+            } else if (device == m_image.size() && ratio == 1.0) {
+                // Prepared at the drawn size (the slide show's pictures): a
+                // plain copy on whole pixels, the quickest paint there is.
+                m_scaled = QImage();
+                painter.drawImage(target.topLeft().toPoint(), m_image);
             } else {
                 m_scaled = QImage();
                 painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -47,6 +47,10 @@ public:
     // later: loadFinished() tells whether it was shown. A failure hides the
     // control and shows the loader's message.
     void load(const QString& path, DecodeSize size);
+    // Shows a picture decoded elsewhere (the slide show prepares the next one
+    // on a decoder of its own) at once: fitted, and painted at the next paint.
+    // A reduced picture is decoded again at full size when a zoom needs it.
+    void showPicture(const QString& path, const LoadedPicture& picture);
     // Drops the picture (and any decode in progress): the control is left
     // empty at one pixel square.
     void clear();
@@ -91,6 +95,7 @@ protected:
 
 private:
     void decodedPicture(quint64 ticket, const LoadedPicture& picture);
+    void setPicture(const LoadedPicture& picture);
     void startDecode(DecodeSize size);
     void pan_icon_timer_Timer();
     // A picture shown larger than its reduced decode is decoded again at
