@@ -384,11 +384,18 @@ void fSlideShow::fit_window()
     QString name = m_shownName;
     if (name.isEmpty())
         name = m_notice.isEmpty() ? QStringLiteral("Loading...") : m_notice;
-    m_fileName->setText(pictures::cut_file_name(name, left));
+    // The line ends short of the start/stop picture. The count of characters
+    // assumes a narrow font; where the font is wider the name is cut further,
+    // still ending in "...", rather than clipped without a sign.
+    const int room = std::max(0, m_startStop->x() - 16);
+    QString shown = pictures::cut_file_name(name, left);
+    const QFontMetrics metrics(m_fileName->font());
+    for (qsizetype keep = std::min(shown.size(), name.size()) - 1;
+         keep >= 0 && metrics.horizontalAdvance(shown) > room; --keep)
+        shown = name.left(keep) + QStringLiteral("...");
+    m_fileName->setText(shown);
     m_fileName->adjustSize();
-    // The line ends short of the start/stop picture, whatever the font.
-    m_fileName->setGeometry(8, browse::pixelsFromTwips(labelTop),
-                            std::max(0, m_startStop->x() - 16), m_fileName->height());
+    m_fileName->setGeometry(8, browse::pixelsFromTwips(labelTop), room, m_fileName->height());
     m_startStop->raise();
     m_runShow->raise();
     m_fileName->raise();
