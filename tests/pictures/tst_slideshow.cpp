@@ -202,6 +202,34 @@ private Q_SLOTS:
                  u"None of the pictures in this folder could be shown"_s);
     }
 
+    // A long name is cut short of the start/stop button and ends in "...",
+    // also where the font is wider than the cut's count assumes.
+    void longNameCut()
+    {
+        MainWorld w;
+        const QString longName =
+            u"A summer at the sea, day three - the lighthouse in the evening light.jpg"_s;
+        addPicture(w, longName);
+        addPicture(w, u"b.jpg"_s);
+        w.set("Viewing", "slide_show_mode", u"sequential"_s);
+        auto main = openLibrary(w);
+        fSlideShow* show = startShow(main.get());
+        QVERIFY(show);
+        show->timer()->stop();
+        show->showNormal();
+        show->resize(420, 320);
+        QTRY_COMPARE(show->width(), 420);
+        QCOMPARE(show->shownName(), longName);
+        const QLabel* line = show->fileNameLabel();
+        QVERIFY(line->text().endsWith(u"..."_s));
+        QVERIFY(longName.startsWith(line->text().chopped(3)));
+        QVERIFY(line->text().size() > 10);
+        QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->width());
+        QVERIFY(line->geometry().right() < show->startStopButton()->x());
+        show->resize(1200, 700); // room enough: the whole name
+        QTRY_COMPARE(line->text(), longName);
+    }
+
     void refusedWithoutPictures()
     {
         MainWorld w;
