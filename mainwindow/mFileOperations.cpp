@@ -3,12 +3,15 @@
 #include "engine/LongOperation.h"
 #include "platform/FileOperation.h"
 #include "platform/FileSystem.h"
+#include "platform/TargetRecords.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -59,6 +62,8 @@ public:
     bool remove(const QString& path);
 
     bool cancelled = false;
+    // The bytes of the items before the current one, for the progress.
+    qint64 bytesBefore = 0;
 
 private:
     std::optional<ConflictAnswer> conflict(const QString& existing, const QString& incoming);
@@ -176,8 +181,15 @@ bool Run::transfer(const QString& source, const QString& target)
     }
 
     QString temp;
-    const platform::ItemResult copied =
-        platform::copyToTemporary(source, target, temp, [this] { return m_work.stopped(); });
+    qint64 copiedHere = 0;
+    const platform::CopyControl control{
+        [this] { return m_work.stopped(); },
+        [this, &copiedHere](qint64 n) {
+            copiedHere += n;
+            m_work.setBytesDone(bytesBefore + copiedHere);
+        },
+        platform::noteTargetFolder(m_services.recordFolder, target)};
+    const platform::ItemResult copied = platform::copyToTemporary(source, target, temp, control);
     if (!copied.ok && copied.error == ECANCELED && m_work.stopped()) {
         cancelled = true; // within a folder: its partial copy is gone, the source whole
         return false;
@@ -314,6 +326,7 @@ std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
                 return FoCancelled;
         }
         engine::LongOperation work(prompt, services.progress, u"Deleting files..."_s, u"deleted"_s);
+        work.setTotals(items.size(), 0);
         Run run(op, flags, services, work);
         for (const QString& item : items)
             if (!run.remove(item))
@@ -342,10 +355,29 @@ std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
     engine::LongOperation work(prompt, services.progress,
                                move ? u"Moving files..."_s : u"Copying files..."_s,
                                move ? u"moved"_s : u"copied"_s);
+    // The bytes to carry: none for a rename within one file system.
+    struct stat targetStat;
+    const bool targetKnown = ::stat(platform::encodePath(to).constData(), &targetStat) == 0;
+    std::vector<qint64> sizes;
+    sizes.reserve(size_t(items.size()));
+    qint64 totalBytes = 0;
+    for (const QString& item : items) {
+        struct stat st;
+        const bool renames = move && targetKnown &&
+                             ::lstat(platform::encodePath(item).constData(), &st) == 0 &&
+                             st.st_dev == targetStat.st_dev;
+        sizes.push_back(renames ? 0 : platform::measureItem(item).bytes);
+        totalBytes += sizes.back();
+    }
+    work.setTotals(items.size(), totalBytes);
     Run run(op, flags, services, work);
-    for (const QString& item : items)
-        if (!run.transfer(item, to))
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const bool go = run.transfer(items.at(i), to);
+        run.bytesBefore += sizes[size_t(i)];
+        work.setBytesDone(run.bytesBefore);
+        if (!go)
             break;
+    }
     const engine::OperationReport report = work.finish();
     return run.cancelled ? FoCancelled : report.refused > 0 ? FoFailed : 0;
 }
