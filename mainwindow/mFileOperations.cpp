@@ -372,11 +372,11 @@ std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
     work.setTotals(items.size(), totalBytes);
     Run run(op, flags, services, work);
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const bool go = run.transfer(items.at(i), to);
+        if (!run.transfer(items.at(i), to))
+            break;
+        // Skipped and refused items count as done: the bar keeps to the work left.
         run.bytesBefore += sizes[size_t(i)];
         work.setBytesDone(run.bytesBefore);
-        if (!go)
-            break;
     }
     const engine::OperationReport report = work.finish();
     return run.cancelled ? FoCancelled : report.refused > 0 ? FoFailed : 0;

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <QByteArrayList>
+#include <QDir>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -42,7 +43,8 @@ Record* recordIn(const QString& recordFolder)
         ::close(r.fd); // inherited through fork(): the parent's record, not ours
     r = Record{};
     const QByteArray dir = encodePath(recordFolder);
-    if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST &&
+        !(QDir().mkpath(recordFolder) && ::chmod(dir.constData(), 0700) == 0))
         return nullptr;
     const QString tag = QString::number(QRandomGenerator::global()->generate64(), 36);
     const QByteArray path =

@@ -158,8 +158,8 @@ void TestConflict::answersAFileOperation()
     poll.start(10);
     ScriptedPrompt prompt;
     UiConflictQuestion conflicts(nullptr);
-    QCOMPARE(mainwindow::move_or_copy_items(mainwindow::FoCopy, sources, dst,
-                                            mainwindow::FofNone, {prompt, nullptr, &conflicts}),
+    QCOMPARE(mainwindow::move_or_copy_items(mainwindow::FoCopy, sources, dst, mainwindow::FofNone,
+                                            {prompt, nullptr, &conflicts}),
              0u);
     QCOMPARE(shown, 1);
     QCOMPARE(TestWorld::readAll(dst + u"/a.jpg"_s), "new a");
