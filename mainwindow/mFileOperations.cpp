@@ -64,6 +64,8 @@ public:
     bool cancelled = false;
     // The bytes of the items before the current one, for the progress.
     qint64 bytesBefore = 0;
+    // The target folder's device, when it could be read.
+    std::optional<quint64> targetDevice;
 
 private:
     std::optional<ConflictAnswer> conflict(const QString& existing, const QString& incoming);
@@ -98,21 +100,41 @@ bool Run::transfer(const QString& source, const QString& target)
         return false;
     }
     m_work.working(source);
-    const auto sourceId = platform::identityOf(source);
-    if (!sourceId) {
-        m_work.refused(source, platform::systemReason(ENOENT));
+    struct stat st;
+    if (::lstat(platform::encodePath(source).constData(), &st) != 0) {
+        m_work.refused(source, platform::systemReason(errno));
         return true;
     }
-    const bool isFolder = platform::inspectPath(source).isFolder && !platform::isSymLink(source);
-    QString dest = childPath(target, QFileInfo(source).fileName());
+    const platform::FileIdentity sourceId{quint64(st.st_dev), quint64(st.st_ino)};
+    const bool isFolder = S_ISDIR(st.st_mode);
+    const bool sameFs = targetDevice && *targetDevice == quint64(st.st_dev);
+    const QString name = source.mid(source.lastIndexOf(u'/') + 1);
+    QString dest = childPath(target, name);
     bool replace = false;
+    // Within one file system a move is a rename that never replaces: tried
+    // first, as a taken name shows itself by failing, and asked about below.
+    if (m_move && sameFs) {
+        int err = 0;
+        switch (platform::renameNoReplace(source, dest, err)) {
+        case platform::RenameResult::Ok:
+            m_work.changed(source);
+            return true;
+        case platform::RenameResult::TargetExists:
+            break;
+        case platform::RenameResult::Failed:
+            if (err != EXDEV) {
+                m_work.refused(source, platform::systemReason(err));
+                return true;
+            }
+            break; // a mount point on the way: copy instead
+        }
+    }
     if (const auto destId = platform::identityOf(dest)) {
-        if (*destId == *sourceId) {
+        if (*destId == sourceId) {
             // The item itself (or another name of its file): nothing to move
             // over it, and a copy over itself would only risk it.
             if (m_flags & FofRenameOnCollision && !m_move) {
-                dest = childPath(
-                    target, platform::freeName(target, QFileInfo(source).fileName(), isFolder));
+                dest = childPath(target, platform::freeName(target, name, isFolder));
             } else {
                 m_work.skipped(source);
                 return true;
@@ -127,8 +149,7 @@ bool Run::transfer(const QString& source, const QString& target)
                 m_work.skipped(source);
                 return true;
             case ConflictChoice::KeepBoth:
-                dest = childPath(
-                    target, platform::freeName(target, QFileInfo(source).fileName(), isFolder));
+                dest = childPath(target, platform::freeName(target, name, isFolder));
                 break;
             case ConflictChoice::Replace:
                 if (withinFolder(source, dest)) {
@@ -143,7 +164,7 @@ bool Run::transfer(const QString& source, const QString& target)
         }
     }
 
-    if (m_move && platform::sameFileSystem(source, target)) {
+    if (m_move && sameFs) {
         if (!replace) {
             int err = 0;
             switch (platform::renameNoReplace(source, dest, err)) {
@@ -371,6 +392,8 @@ std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
     }
     work.setTotals(items.size(), totalBytes);
     Run run(op, flags, services, work);
+    if (targetKnown)
+        run.targetDevice = quint64(targetStat.st_dev);
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (!run.transfer(items.at(i), to))
             break;
