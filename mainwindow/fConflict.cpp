@@ -78,10 +78,13 @@ QWidget* fConflict::itemBox(const QString& heading, const QString& path, const Q
         size = u"Folder"_s;
     else if (info.isSymLink())
         size = u"Link"_s;
+    else if (info.size() == 1)
+        size = u"1 byte"_s;
     else
         size = locale.formattedDataSize(info.size(), 1, QLocale::DataSizeTraditionalFormat);
     QString modified = locale.toString(info.lastModified(), QLocale::ShortFormat);
-    if (otherInfo.exists() && info.lastModified() > otherInfo.lastModified())
+    // Within two seconds the times are the same to the user (and to FAT disks).
+    if (otherInfo.exists() && otherInfo.lastModified().msecsTo(info.lastModified()) >= 2000)
         modified += u" (newer)"_s;
 
     auto* text = new QLabel(box);

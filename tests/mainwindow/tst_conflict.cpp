@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -48,6 +50,8 @@ private Q_SLOTS:
     void answers();
     void pictures_data();
     void pictures();
+    void details_data();
+    void details();
     void answersAFileOperation();
 };
 
@@ -133,6 +137,46 @@ void TestConflict::pictures()
     fConflict dialog(path, w.file(u"src/"_s + name, "x"), false);
     const QString question = dialog.findChild<QLabel*>(u"question_label"_s)->text();
     QCOMPARE(question, u"This folder already contains an item named \"%1\"."_s.arg(shown));
+}
+
+void TestConflict::details_data()
+{
+    QTest::addColumn<qint64>("incomingLaterMs");
+    QTest::addColumn<QByteArray>("incomingBytes");
+    QTest::addColumn<QString>("existingMark");
+    QTest::addColumn<QString>("incomingMark");
+    QTest::newRow("incoming an hour newer")
+        << qint64(3600000) << QByteArray("ab") << u""_s << u"(newer)"_s;
+    QTest::newRow("existing newer") << qint64(-5000) << QByteArray("ab") << u"(newer)"_s << u""_s;
+    QTest::newRow("the same to the second") << qint64(900) << QByteArray("a") << u""_s << u""_s;
+}
+
+// Which is newer, and sizes in words.
+void TestConflict::details()
+{
+    QFETCH(qint64, incomingLaterMs);
+    QFETCH(QByteArray, incomingBytes);
+    QFETCH(QString, existingMark);
+    QFETCH(QString, incomingMark);
+    TestWorld w;
+    const QString existing = w.file(u"dst/a.txt"_s, QByteArray(2048, 'x'));
+    const QString incoming = w.file(u"src/a.txt"_s, incomingBytes);
+    const QDateTime base = QDateTime::currentDateTime().addDays(-3);
+    for (const auto& [path, at] :
+         {std::pair{existing, base}, std::pair{incoming, base.addMSecs(incomingLaterMs)}}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(at, QFileDevice::FileModificationTime));
+    }
+    fConflict dialog(existing, incoming, false);
+    const QList<QLabel*> labels = dialog.findChildren<QLabel*>(u"details"_s);
+    QCOMPARE(labels.size(), 2);
+    const QString there = labels.at(0)->text(), coming = labels.at(1)->text();
+    QVERIFY2(there.contains(u"2.0 kB"_s), qPrintable(there));
+    QVERIFY2(coming.contains(incomingBytes.size() == 1 ? u"1 byte<"_s : u"2 bytes"_s),
+             qPrintable(coming));
+    QCOMPARE(there.contains(u"(newer)"_s), !existingMark.isEmpty());
+    QCOMPARE(coming.contains(u"(newer)"_s), !incomingMark.isEmpty());
 }
 
 // Replace with "for the remaining" ticked: asked once, both replaced.
