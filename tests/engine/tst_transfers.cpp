@@ -11,11 +11,13 @@
 #include "support/TestWorld.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +43,13 @@ public:
         ++calls;
         if (killAt >= 0 && f.bytesDone > killAt)
             ::kill(::getpid(), SIGKILL);
+        if (whileCopying && f.bytesDone > kHook) {
+            whileCopying();
+            whileCopying = {};
+        }
     }
+    static constexpr qint64 kHook = 1 << 20;
+    std::function<void()> whileCopying;
     engine::TransferFigures last;
     qint64 cancelAt = -1;
     qint64 killAt = -1;
@@ -76,6 +84,8 @@ private Q_SLOTS:
     void bytesReachTheTotal();
     void cancelInsideABigFile_data();
     void cancelInsideABigFile();
+    void sourceWrittenMeanwhile_data();
+    void sourceWrittenMeanwhile();
     void sweepAfterAKilledCopy_data();
     void sweepAfterAKilledCopy();
     void sweepLeavesLiveRecords();
@@ -179,6 +189,45 @@ void TestTransfers::cancelInsideABigFile()
     QCOMPARE(namesIn(dst), replacing ? QStringList{u"film.avi"_s} : QStringList());
     if (replacing)
         QCOMPARE(TestWorld::readAll(dst + u"/film.avi"_s), "old");
+}
+
+void TestTransfers::sourceWrittenMeanwhile_data()
+{
+    QTest::addColumn<std::uint32_t>("op");
+    QTest::addColumn<bool>("across");
+    QTest::newRow("copy") << FoCopy << false;
+    QTest::newRow("move across") << FoMove << true;
+}
+
+// Another program writes to the file while it is copied: no torn copy is
+// published, and the source keeps what was written.
+void TestTransfers::sourceWrittenMeanwhile()
+{
+    QFETCH(std::uint32_t, op);
+    QFETCH(bool, across);
+    TestWorld w;
+    QTemporaryDir shm(u"/dev/shm/cloakwell-test-XXXXXX"_s);
+    QString dst = w.folder(u"dst"_s);
+    if (across && (dst = secondFileSystem(w, shm)).isEmpty())
+        QSKIP("no second file system");
+    const QByteArray before = TestWorld::pattern(4 * kMiB, 6);
+    const QString src = w.file(u"src/clip.avi"_s, before);
+    QByteArray after = before;
+    after.replace(0, 5, "EDIT!");
+    RecordingProgress progress;
+    progress.whileCopying = [&] {
+        QFile f(src);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.write("EDIT!");
+    };
+    ScriptedPrompt prompt;
+    prompt.acceptMessages(); // the summary
+    QCOMPARE(move_or_copy_items(op, {src}, dst, FofNone, {prompt, &progress}), FoFailed);
+    QVERIFY(!progress.whileCopying); // it did write
+    QCOMPARE(namesIn(dst), QStringList());
+    QCOMPARE(TestWorld::readAll(src), after);
+    QVERIFY(prompt.seen.last().text.contains(u"clip.avi"_s) ||
+            prompt.seen.last().details.contains(u"clip.avi"_s));
 }
 
 void TestTransfers::sweepAfterAKilledCopy_data()
