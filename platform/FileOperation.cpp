@@ -15,6 +15,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -68,6 +70,19 @@ void keepTimes(const QByteArray& path, const struct stat& st)
 }
 
 constexpr size_t kChunk = size_t(1) << 20;
+// A file up to this size stays in memory while it is copied, and the check
+// compares it byte for byte; a larger one is checked chunk by chunk by hash.
+constexpr size_t kWhole = size_t(4) << 20;
+
+// The two buffers of this thread's copies, kWhole bytes each, made once and
+// left uninitialised: no page is touched before a file needs it.
+char* copyBuffer(int which)
+{
+    thread_local std::unique_ptr<char[]> buffers[2];
+    if (!buffers[which])
+        buffers[which].reset(new char[kWhole]);
+    return buffers[which].get();
+}
 
 quint64 rotl(quint64 v, int r)
 {
@@ -149,7 +164,6 @@ bool sameStamp(const struct timespec& a, const struct timespec& b)
 struct Copier
 {
     const CopyControl& control;
-    std::vector<char> buf = std::vector<char>(kChunk);
 
     bool stopped() const { return control.stop && control.stop(); }
     ItemResult copyFile(const QByteArray& from, const QByteArray& to);
@@ -174,23 +188,33 @@ ItemResult Copier::copyFile(const QByteArray& from, const QByteArray& to)
     Fd out(::open(to.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.get() < 0)
         return failed(errno);
+    // While "whole", every byte read so far is in keep, in order.
+    char* const keep = copyBuffer(0);
+    bool whole = true;
     quint64 sum = 0;
     qint64 total = 0;
     for (bool more = true; more;) {
-        const ssize_t n = readChunk(in.get(), buf.data(), buf.size());
+        if (whole && size_t(total) + kChunk > kWhole) {
+            whole = false; // too big to keep: hash what was kept, and the rest on its way
+            for (size_t at = 0; at < size_t(total); at += kChunk)
+                sum = sum * 31 + chunkHash(keep + at, kChunk);
+        }
+        char* const chunk = whole ? keep + total : keep;
+        const ssize_t n = readChunk(in.get(), chunk, kChunk);
         if (n < 0)
             return failed(errno);
         if (n == 0)
             break;
         if (faults::injected(faults::Step::Write))
             return failed(ENOSPC);
-        if (!writeAll(out.get(), buf.data(), size_t(n)))
+        if (!writeAll(out.get(), chunk, size_t(n)))
             return failed(errno);
-        sum = sum * 31 + chunkHash(buf.data(), size_t(n));
+        if (!whole)
+            sum = sum * 31 + chunkHash(chunk, size_t(n));
         total += n;
         if (control.copied)
             control.copied(n);
-        more = size_t(n) == buf.size();
+        more = size_t(n) == kChunk;
         if (more && stopped())
             return failed(ECANCELED);
     }
@@ -208,23 +232,30 @@ ItemResult Copier::copyFile(const QByteArray& from, const QByteArray& to)
         return failed(EBUSY); // written to while we copied it
 
     // The check: what the file system now hands back is what was read.
-    quint64 back = 0;
+    char* const back = copyBuffer(1);
+    quint64 backSum = 0;
     qint64 backTotal = 0;
     for (bool more = true; more;) {
         if (faults::injected(faults::Step::Read))
             return failed(EIO);
-        const ssize_t n = readChunk(out.get(), buf.data(), buf.size(), off_t(backTotal));
+        // One byte more than was written, in the last read, shows a copy
+        // that grew.
+        char* const chunk = whole ? back + backTotal : back;
+        const size_t room = whole ? std::min(kChunk, kWhole - size_t(backTotal)) : kChunk;
+        const ssize_t n = readChunk(out.get(), chunk, room, off_t(backTotal));
         if (n < 0)
             return failed(errno);
         if (n == 0)
             break;
-        back = back * 31 + chunkHash(buf.data(), size_t(n));
+        if (!whole)
+            backSum = backSum * 31 + chunkHash(chunk, size_t(n));
         backTotal += n;
-        more = size_t(n) == buf.size();
+        more = size_t(n) == room && (!whole || size_t(backTotal) < kWhole);
         if (more && stopped())
             return failed(ECANCELED);
     }
-    if (back != sum || backTotal != total)
+    if (backTotal != total ||
+        (whole ? std::memcmp(keep, back, size_t(total)) != 0 : backSum != sum))
         return failed(EIO);
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     if (::futimens(out.get(), times) != 0)

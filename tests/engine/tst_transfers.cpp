@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <sys/wait.h>
@@ -43,13 +44,14 @@ public:
         ++calls;
         if (killAt >= 0 && f.bytesDone > killAt)
             ::kill(::getpid(), SIGKILL);
-        if (whileCopying && f.bytesDone > kHook) {
+        if (whileCopying && f.bytesDone >= hookAt) {
             whileCopying();
             whileCopying = {};
         }
     }
-    static constexpr qint64 kHook = 1 << 20;
+    // Runs once, when hookAt bytes are done.
     std::function<void()> whileCopying;
+    qint64 hookAt = 1 << 20;
     engine::TransferFigures last;
     qint64 cancelAt = -1;
     qint64 killAt = -1;
@@ -86,6 +88,8 @@ private Q_SLOTS:
     void cancelInsideABigFile();
     void sourceWrittenMeanwhile_data();
     void sourceWrittenMeanwhile();
+    void checkFindsADamagedCopy_data();
+    void checkFindsADamagedCopy();
     void sweepAfterAKilledCopy_data();
     void sweepAfterAKilledCopy();
     void sweepLeavesLiveRecords();
@@ -228,6 +232,45 @@ void TestTransfers::sourceWrittenMeanwhile()
     QCOMPARE(TestWorld::readAll(src), after);
     QVERIFY(prompt.seen.last().text.contains(u"clip.avi"_s) ||
             prompt.seen.last().details.contains(u"clip.avi"_s));
+}
+
+void TestTransfers::checkFindsADamagedCopy_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("at"); // the byte of the copy damaged
+    QTest::newRow("small file, first byte") << qint64(100000) << qint64(0);
+    QTest::newRow("small file, last byte") << qint64(100000) << qint64(99999);
+    QTest::newRow("large file, first byte") << 9 * kMiB + 1 << qint64(0);
+    QTest::newRow("large file, a middle chunk") << 9 * kMiB + 1 << 5 * kMiB + 7;
+}
+
+// Something changes the new copy behind the operation's back: the check
+// sees it and nothing is published.
+void TestTransfers::checkFindsADamagedCopy()
+{
+    QFETCH(qint64, size);
+    QFETCH(qint64, at);
+    TestWorld w;
+    const QString dst = w.folder(u"dst"_s);
+    const QByteArray bytes = TestWorld::pattern(size, 7);
+    const QString src = w.file(u"src/photo.jpg"_s, bytes);
+    RecordingProgress progress;
+    progress.hookAt = std::min(size, at + kMiB);
+    progress.whileCopying = [&] {
+        const QStringList temps = namesIn(dst);
+        QCOMPARE(temps.size(), 1);
+        QFile f(dst + u'/' + temps.first());
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(at));
+        const char flipped = char(~bytes.at(at));
+        QCOMPARE(f.write(&flipped, 1), 1);
+    };
+    ScriptedPrompt prompt;
+    prompt.acceptMessages();
+    QCOMPARE(move_or_copy_items(FoCopy, {src}, dst, FofNone, {prompt, &progress}), FoFailed);
+    QVERIFY(!progress.whileCopying);
+    QCOMPARE(namesIn(dst), QStringList());
+    QCOMPARE(TestWorld::readAll(src), bytes);
 }
 
 void TestTransfers::sweepAfterAKilledCopy_data()
