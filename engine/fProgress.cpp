@@ -162,7 +162,10 @@ void fProgress::cancel_button_Click()
 {
     m_cancelled = true;
     cancel_button->setEnabled(false);
-    action_label->setText(QStringLiteral("Stopping after the current item..."));
+    // A copy stops between two chunks of its file; other walks finish their item.
+    action_label->setText(m_figures.bytesTotal > 0
+                              ? QStringLiteral("Stopping...")
+                              : QStringLiteral("Stopping after the current item..."));
 }
 
 void fProgress::showFigures()
