@@ -69,18 +69,21 @@ void keepTimes(const QByteArray& path, const struct stat& st)
     ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-constexpr size_t kChunk = size_t(1) << 20;
+// Chunks small enough to stay in the processor's cache between the read and
+// the write (and between the read back and the compare).
+constexpr size_t kChunk = size_t(128) << 10;
 // A file up to this size stays in memory while it is copied, and the check
 // compares it byte for byte; a larger one is checked chunk by chunk by hash.
 constexpr size_t kWhole = size_t(4) << 20;
 
-// The two buffers of this thread's copies, kWhole bytes each, made once and
-// left uninitialised: no page is touched before a file needs it.
+// The buffers of this thread's copies, made once and left uninitialised (no
+// page is touched before a file needs it): 0 keeps a file of up to kWhole
+// bytes, 1 holds one chunk read back.
 char* copyBuffer(int which)
 {
     thread_local std::unique_ptr<char[]> buffers[2];
     if (!buffers[which])
-        buffers[which].reset(new char[kWhole]);
+        buffers[which].reset(new char[which == 0 ? kWhole : kChunk]);
     return buffers[which].get();
 }
 
@@ -231,31 +234,31 @@ ItemResult Copier::copyFile(const QByteArray& from, const QByteArray& to)
         !sameStamp(after.st_mtim, before.st_mtim) || !sameStamp(after.st_ctim, before.st_ctim))
         return failed(EBUSY); // written to while we copied it
 
-    // The check: what the file system now hands back is what was read.
+    // The check: what the file system now hands back is what was read,
+    // chunk by chunk, each compared while it is still in the processor's cache.
     char* const back = copyBuffer(1);
     quint64 backSum = 0;
     qint64 backTotal = 0;
     for (bool more = true; more;) {
         if (faults::injected(faults::Step::Read))
             return failed(EIO);
-        // One byte more than was written, in the last read, shows a copy
-        // that grew.
-        char* const chunk = whole ? back + backTotal : back;
-        const size_t room = whole ? std::min(kChunk, kWhole - size_t(backTotal)) : kChunk;
-        const ssize_t n = readChunk(out.get(), chunk, room, off_t(backTotal));
+        const ssize_t n = readChunk(out.get(), back, kChunk, off_t(backTotal));
         if (n < 0)
             return failed(errno);
         if (n == 0)
             break;
+        if (backTotal + n > total)
+            return failed(EIO); // the copy grew
+        if (whole && std::memcmp(keep + backTotal, back, size_t(n)) != 0)
+            return failed(EIO);
         if (!whole)
-            backSum = backSum * 31 + chunkHash(chunk, size_t(n));
+            backSum = backSum * 31 + chunkHash(back, size_t(n));
         backTotal += n;
-        more = size_t(n) == room && (!whole || size_t(backTotal) < kWhole);
+        more = size_t(n) == kChunk;
         if (more && stopped())
             return failed(ECANCELED);
     }
-    if (backTotal != total ||
-        (whole ? std::memcmp(keep, back, size_t(total)) != 0 : backSum != sum))
+    if (backTotal != total || (!whole && backSum != sum))
         return failed(EIO);
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     if (::futimens(out.get(), times) != 0)
