@@ -46,8 +46,9 @@ struct CopyControl
 // Copies the item at source (a file, a symbolic link as a link, or a folder
 // with everything in it) to a new temporary name in targetFolder, keeping
 // modes and times. Each file is read once, written, flushed, and then read
-// back and compared with what was read (by a 64-bit hash of each); a source
-// written to meanwhile fails the copy (EBUSY). On success tempPath names the
+// back and compared with what was read (byte for byte up to 4 MiB, above that
+// by a 64-bit hash of each chunk); a source written to meanwhile fails the
+// copy (EBUSY). On success tempPath names the
 // complete copy; on failure or a stop nothing of it is left.
 ItemResult copyToTemporary(const QString& source, const QString& targetFolder, QString& tempPath,
                            const CopyControl& control);
