@@ -33,6 +33,22 @@ void LongOperation::working(const QString& item)
         m_progress->step(m_report, item);
 }
 
+void LongOperation::setTotals(qint64 items, qint64 bytes)
+{
+    m_figures.itemsTotal = items;
+    m_figures.bytesTotal = bytes;
+    m_figures.bytesDone = 0;
+    if (m_active && m_progress)
+        m_progress->transferred(m_figures);
+}
+
+void LongOperation::setBytesDone(qint64 bytes)
+{
+    m_figures.bytesDone = qBound(qint64(0), bytes, m_figures.bytesTotal);
+    if (m_active && m_progress)
+        m_progress->transferred(m_figures);
+}
+
 void LongOperation::changed(const QString& item)
 {
     ++m_report.changed;
@@ -82,8 +98,9 @@ void LongOperation::setRemark(const QString& text, const QString& itemsHeading,
                               const QStringList& items)
 {
     m_remark = text;
-    m_remarkDetails = items.isEmpty() ? QString() : itemsHeading + QLatin1Char('\n') +
-                                                        items.join(QLatin1Char('\n'));
+    m_remarkDetails = items.isEmpty()
+                          ? QString()
+                          : itemsHeading + QLatin1Char('\n') + items.join(QLatin1Char('\n'));
 }
 
 } // namespace engine

@@ -14,6 +14,15 @@
 // and at the end one summary of the items it could not handle.
 namespace engine {
 
+// How far a transfer of items and their bytes has come. A total of 0 is not
+// known (or, for bytes, nothing to carry: renames within one file system).
+struct TransferFigures
+{
+    qint64 itemsTotal = 0;
+    qint64 bytesTotal = 0;
+    qint64 bytesDone = 0;
+};
+
 // What the user sees of a long operation while it runs. The progress window
 // implements it; nullptr where none is wanted.
 class OperationProgress
@@ -32,6 +41,10 @@ public:
     virtual bool cancelled() const = 0;
     // The operation is over, cancelled or not.
     virtual void finish() = 0;
+    // A transfer's totals once known, and its bytes as they move (also
+    // within one big file, between two steps). Walks without totals never
+    // call it.
+    virtual void transferred(const TransferFigures& figures) { Q_UNUSED(figures); }
 };
 
 class LongOperation
@@ -62,6 +75,12 @@ public:
     void refused(const QString& item, const QString& reason = QString());
 
     const OperationReport& report() const { return m_report; }
+
+    // For work that carries bytes: what the whole of it comes to, and how
+    // many bytes are done so far (never more than the total).
+    void setTotals(qint64 items, qint64 bytes);
+    void setBytesDone(qint64 bytes);
+    const TransferFigures& figures() const { return m_figures; }
 
     // The title of the summary box ("" for the program's name).
     void setSummaryTitle(const QString& title) { m_summaryTitle = title; }
@@ -95,6 +114,7 @@ private:
     LiftingPrompt m_lifting;
     std::optional<browse::WaitCursor> m_cursor;
     OperationReport m_report;
+    TransferFigures m_figures;
     bool m_active = true;
 };
 

@@ -41,7 +41,12 @@ fProgress::fProgress(QWidget* owner, Clock clock)
     count_label->setObjectName(QStringLiteral("count_label"));
     tally_label = new QLabel(this);
     tally_label->setObjectName(QStringLiteral("tally_label"));
-    // The walk's length is not known in advance: a busy bar, not a percentage.
+    bytes_label = new QLabel(this);
+    bytes_label->setObjectName(QStringLiteral("bytes_label"));
+    time_label = new QLabel(this);
+    time_label->setObjectName(QStringLiteral("time_label"));
+    // A walk's length is not known in advance: a busy bar until a transfer
+    // tells its totals.
     progress_bar = new QProgressBar(this);
     progress_bar->setObjectName(QStringLiteral("progress_bar"));
     progress_bar->setRange(0, 0);
@@ -57,6 +62,8 @@ fProgress::fProgress(QWidget* owner, Clock clock)
     layout->addWidget(item_label);
     layout->addWidget(progress_bar);
     layout->addWidget(count_label);
+    layout->addWidget(bytes_label);
+    layout->addWidget(time_label);
     layout->addWidget(tally_label);
     layout->addWidget(buttons);
     setMinimumWidth(360);
@@ -67,6 +74,7 @@ void fProgress::start(const QString& actionText)
     m_running = true;
     m_cancelled = false;
     m_soFar = engine::OperationReport();
+    m_figures = engine::TransferFigures();
     m_done = 0;
     m_item.clear();
     m_startedAt = m_lastPump = m_clock();
@@ -106,6 +114,32 @@ void fProgress::throttled()
     }
 }
 
+void fProgress::transferred(const engine::TransferFigures& figures)
+{
+    if (!m_running)
+        return;
+    m_figures = figures;
+    throttled();
+}
+
+QString fProgress::timeLeftText(double fraction, qint64 elapsedMs)
+{
+    if (elapsedMs < kGuessAfterMs || fraction <= 0.0 || fraction >= 1.0)
+        return QString();
+    const qint64 seconds = qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
+    const auto about = [](qint64 n, const char* one, const char* many) {
+        return n == 1 ? QStringLiteral("About 1 %1 left").arg(QLatin1String(one))
+                      : QStringLiteral("About %1 %2 left").arg(n).arg(QLatin1String(many));
+    };
+    if (seconds < 5)
+        return QStringLiteral("A few seconds left");
+    if (seconds < 60)
+        return about(seconds, "second", "seconds");
+    if (seconds < 90 * 60)
+        return about((seconds + 30) / 60, "minute", "minutes");
+    return about((seconds + 1800) / 3600, "hour", "hours");
+}
+
 void fProgress::finish()
 {
     m_running = false;
@@ -128,14 +162,44 @@ void fProgress::cancel_button_Click()
 {
     m_cancelled = true;
     cancel_button->setEnabled(false);
-    action_label->setText(QStringLiteral("Stopping after the current item..."));
+    // A copy stops between two chunks of its file; other walks finish their item.
+    action_label->setText(m_figures.bytesTotal > 0
+                              ? QStringLiteral("Stopping...")
+                              : QStringLiteral("Stopping after the current item..."));
 }
 
 void fProgress::showFigures()
 {
     const QLocale locale;
-    count_label->setText(m_done == 1 ? QStringLiteral("1 item done")
-                                     : locale.toString(m_done) + QStringLiteral(" items done"));
+    if (m_figures.itemsTotal > 0)
+        count_label->setText(
+            QStringLiteral("%1 of %2 items done")
+                .arg(locale.toString(m_done), locale.toString(m_figures.itemsTotal)));
+    else
+        count_label->setText(m_done == 1 ? QStringLiteral("1 item done")
+                                         : locale.toString(m_done) + QStringLiteral(" items done"));
+    // The bar and the time left go by bytes where there are any to carry,
+    // else by items.
+    double fraction = -1.0;
+    if (m_figures.bytesTotal > 0)
+        fraction = double(m_figures.bytesDone) / double(m_figures.bytesTotal);
+    else if (m_figures.itemsTotal > 0)
+        fraction = double(m_done) / double(m_figures.itemsTotal);
+    if (fraction >= 0.0) {
+        progress_bar->setRange(0, 1000);
+        progress_bar->setValue(int(qBound(0.0, fraction, 1.0) * 1000));
+    } else {
+        progress_bar->setRange(0, 0);
+    }
+    bytes_label->setVisible(m_figures.bytesTotal > 0);
+    bytes_label->setText(QStringLiteral("%1 of %2")
+                             .arg(locale.formattedDataSize(m_figures.bytesDone, 1,
+                                                           QLocale::DataSizeTraditionalFormat),
+                                  locale.formattedDataSize(m_figures.bytesTotal, 1,
+                                                           QLocale::DataSizeTraditionalFormat)));
+    const QString left = timeLeftText(fraction, m_clock() - m_startedAt);
+    time_label->setVisible(!left.isEmpty());
+    time_label->setText(left);
     // Before the window first shows, the label has no width yet: the
     // window's own least width, less its margins, is what it will get.
     const QMargins margins = layout()->contentsMargins();

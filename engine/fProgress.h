@@ -34,6 +34,14 @@ public:
 
     bool cancelled() const override { return m_cancelled; }
     void finish() override;
+    // A transfer's totals and bytes: the bar fills, and the bytes done and
+    // the time left show.
+    void transferred(const engine::TransferFigures& figures) override;
+
+    // "About 3 minutes left": the time the rest takes at the pace so far
+    // (fraction done after elapsed milliseconds); "" while too early to tell.
+    static QString timeLeftText(double fraction, qint64 elapsedMs);
+    static constexpr qint64 kGuessAfterMs = 2000;
 
 protected:
     // Escape and the window's close button cancel as the button does: the
@@ -56,6 +64,7 @@ private:
     bool m_cancelled = false;
     // The latest figures.
     engine::OperationReport m_soFar;
+    engine::TransferFigures m_figures;
     qint64 m_done = 0;
     QString m_item;
 
@@ -63,6 +72,8 @@ private:
     QLabel* item_label = nullptr;
     QLabel* count_label = nullptr;
     QLabel* tally_label = nullptr;
+    QLabel* bytes_label = nullptr;
+    QLabel* time_label = nullptr;
     QProgressBar* progress_bar = nullptr;
     QPushButton* cancel_button = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "mainwindow/Version.h"
 #include "mainwindow/fAbout.h"
 #include "mainwindow/fHotKeys.h"
+#include "platform/TargetRecords.h"
 #include "platform/TempFolder.h"
 #include "settings/fNewPassword.h"
 
@@ -107,6 +108,8 @@ void fMain::MDIForm_Load()
     platform::removeTempFolders();
     // Hiding or unhiding cut short by a crash is finished before anything else.
     mEncrypt::recover_and_report(m_state.folders().recordFolder, m_state.prompt());
+    // Copies a kill cut short left temporary items in their target folders.
+    platform::sweepTargetsOfDeadOwners(mEncrypt::record_folder_of(m_state.folders()));
 
     m_state.store().save_setting(QLatin1String(settings::kSectionTop), QStringLiteral("version"),
                                  mainwindow::versionText());

@@ -3,10 +3,12 @@
 
 #include "engine/fOpenWith.h"
 #include "engine/fProgress.h"
-#include "mainwindow/mFileOperations.h"
 #include "engine/fRenameSelection.h"
+#include "engine/mEncryptRecords.h"
 #include "engine/mHide.h"
 #include "engine/mOpenSelection.h"
+#include "mainwindow/fConflict.h"
+#include "mainwindow/mFileOperations.h"
 #include "panes/UiBrowserWindow.h"
 #include "panes/fExplorer.h"
 #include "panes/fLibraries.h"
@@ -70,7 +72,9 @@ std::uint32_t fMain::moveOrCopyItems(std::uint32_t op, const QStringList& source
                                      const QString& target, std::uint16_t flags)
 {
     fProgress progress(this);
-    const mainwindow::FileOperationServices services{m_state.prompt(), &progress};
+    UiConflictQuestion conflicts(this);
+    const mainwindow::FileOperationServices services{
+        m_state.prompt(), &progress, &conflicts, {}, mEncrypt::record_folder_of(m_state.folders())};
     return mainwindow::move_or_copy_items(op, sources, target, flags, services);
 }
 

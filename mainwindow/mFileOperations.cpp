@@ -3,12 +3,15 @@
 #include "engine/LongOperation.h"
 #include "platform/FileOperation.h"
 #include "platform/FileSystem.h"
+#include "platform/TargetRecords.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -59,6 +62,10 @@ public:
     bool remove(const QString& path);
 
     bool cancelled = false;
+    // The bytes of the items before the current one, for the progress.
+    qint64 bytesBefore = 0;
+    // The target folder's device, when it could be read.
+    std::optional<quint64> targetDevice;
 
 private:
     std::optional<ConflictAnswer> conflict(const QString& existing, const QString& incoming);
@@ -93,21 +100,41 @@ bool Run::transfer(const QString& source, const QString& target)
         return false;
     }
     m_work.working(source);
-    const auto sourceId = platform::identityOf(source);
-    if (!sourceId) {
-        m_work.refused(source, platform::systemReason(ENOENT));
+    struct stat st;
+    if (::lstat(platform::encodePath(source).constData(), &st) != 0) {
+        m_work.refused(source, platform::systemReason(errno));
         return true;
     }
-    const bool isFolder = platform::inspectPath(source).isFolder && !platform::isSymLink(source);
-    QString dest = childPath(target, QFileInfo(source).fileName());
+    const platform::FileIdentity sourceId{quint64(st.st_dev), quint64(st.st_ino)};
+    const bool isFolder = S_ISDIR(st.st_mode);
+    const bool sameFs = targetDevice && *targetDevice == quint64(st.st_dev);
+    const QString name = source.mid(source.lastIndexOf(u'/') + 1);
+    QString dest = childPath(target, name);
     bool replace = false;
+    // Within one file system a move is a rename that never replaces: tried
+    // first, as a taken name shows itself by failing, and asked about below.
+    if (m_move && sameFs) {
+        int err = 0;
+        switch (platform::renameNoReplace(source, dest, err)) {
+        case platform::RenameResult::Ok:
+            m_work.changed(source);
+            return true;
+        case platform::RenameResult::TargetExists:
+            break;
+        case platform::RenameResult::Failed:
+            if (err != EXDEV) {
+                m_work.refused(source, platform::systemReason(err));
+                return true;
+            }
+            break; // a mount point on the way: copy instead
+        }
+    }
     if (const auto destId = platform::identityOf(dest)) {
-        if (*destId == *sourceId) {
+        if (*destId == sourceId) {
             // The item itself (or another name of its file): nothing to move
             // over it, and a copy over itself would only risk it.
             if (m_flags & FofRenameOnCollision && !m_move) {
-                dest = childPath(
-                    target, platform::freeName(target, QFileInfo(source).fileName(), isFolder));
+                dest = childPath(target, platform::freeName(target, name, isFolder));
             } else {
                 m_work.skipped(source);
                 return true;
@@ -122,8 +149,7 @@ bool Run::transfer(const QString& source, const QString& target)
                 m_work.skipped(source);
                 return true;
             case ConflictChoice::KeepBoth:
-                dest = childPath(
-                    target, platform::freeName(target, QFileInfo(source).fileName(), isFolder));
+                dest = childPath(target, platform::freeName(target, name, isFolder));
                 break;
             case ConflictChoice::Replace:
                 if (withinFolder(source, dest)) {
@@ -138,7 +164,7 @@ bool Run::transfer(const QString& source, const QString& target)
         }
     }
 
-    if (m_move && platform::sameFileSystem(source, target)) {
+    if (m_move && sameFs) {
         if (!replace) {
             int err = 0;
             switch (platform::renameNoReplace(source, dest, err)) {
@@ -176,8 +202,15 @@ bool Run::transfer(const QString& source, const QString& target)
     }
 
     QString temp;
-    const platform::ItemResult copied =
-        platform::copyToTemporary(source, target, temp, [this] { return m_work.stopped(); });
+    qint64 copiedHere = 0;
+    const platform::CopyControl control{
+        [this] { return m_work.stopped(); },
+        [this, &copiedHere](qint64 n) {
+            copiedHere += n;
+            m_work.setBytesDone(bytesBefore + copiedHere);
+        },
+        platform::noteTargetFolder(m_services.recordFolder, target)};
+    const platform::ItemResult copied = platform::copyToTemporary(source, target, temp, control);
     if (!copied.ok && copied.error == ECANCELED && m_work.stopped()) {
         cancelled = true; // within a folder: its partial copy is gone, the source whole
         return false;
@@ -314,6 +347,7 @@ std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
                 return FoCancelled;
         }
         engine::LongOperation work(prompt, services.progress, u"Deleting files..."_s, u"deleted"_s);
+        work.setTotals(items.size(), 0);
         Run run(op, flags, services, work);
         for (const QString& item : items)
             if (!run.remove(item))
@@ -342,10 +376,31 @@ std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
     engine::LongOperation work(prompt, services.progress,
                                move ? u"Moving files..."_s : u"Copying files..."_s,
                                move ? u"moved"_s : u"copied"_s);
+    // The bytes to carry: none for a rename within one file system.
+    struct stat targetStat;
+    const bool targetKnown = ::stat(platform::encodePath(to).constData(), &targetStat) == 0;
+    std::vector<qint64> sizes;
+    sizes.reserve(size_t(items.size()));
+    qint64 totalBytes = 0;
+    for (const QString& item : items) {
+        struct stat st;
+        const bool renames = move && targetKnown &&
+                             ::lstat(platform::encodePath(item).constData(), &st) == 0 &&
+                             st.st_dev == targetStat.st_dev;
+        sizes.push_back(renames ? 0 : platform::measureItem(item).bytes);
+        totalBytes += sizes.back();
+    }
+    work.setTotals(items.size(), totalBytes);
     Run run(op, flags, services, work);
-    for (const QString& item : items)
-        if (!run.transfer(item, to))
+    if (targetKnown)
+        run.targetDevice = quint64(targetStat.st_dev);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (!run.transfer(items.at(i), to))
             break;
+        // Skipped and refused items count as done: the bar keeps to the work left.
+        run.bytesBefore += sizes[size_t(i)];
+        work.setBytesDone(run.bytesBefore);
+    }
     const engine::OperationReport report = work.finish();
     return run.cancelled ? FoCancelled : report.refused > 0 ? FoFailed : 0;
 }

@@ -68,6 +68,10 @@ struct FileOperationServices
     ConflictQuestion* conflicts = nullptr; // nullptr: asked through the prompt
     // Puts an item in the desktop's trash; empty: platform::moveToTrash.
     std::function<platform::TrashResult(const QString& path, QString& reason)> trash = {};
+    // Where the folders that get temporary items are noted, so that the next
+    // start clears what a kill left (see platform/TargetRecords.h); "" for
+    // no notes.
+    QString recordFolder = {};
 };
 
 std::uint32_t move_or_copy_items(std::uint32_t op, const QStringList& sources,
