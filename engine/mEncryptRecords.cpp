@@ -470,17 +470,7 @@ RecoveryResult recover_interrupted(const QString& folder)
             ::close(fd);
             continue;
         }
-        QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        bytes.truncate(got);
+        const QByteArray bytes = platform::readFromStart(fd, st.st_size);
         const auto record = decode_record(bytes);
         Repair result = Repair::Gone; // a record cut short: the file was never touched
         if (record)

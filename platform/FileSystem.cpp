@@ -581,4 +581,20 @@ bool BinaryFile::close()
     return rc == 0;
 }
 
+QByteArray readFromStart(int fd, qint64 size)
+{
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
 } // namespace platform

@@ -225,4 +225,8 @@ void armCrash(long step);
 [[noreturn]] void crashNow();
 } // namespace faults
 
+// Up to size bytes of an open file from its start; fewer where the file ends
+// sooner or a read fails (a record cut short reads as such).
+QByteArray readFromStart(int fd, qint64 size);
+
 } // namespace platform

@@ -135,17 +135,7 @@ TargetSweep sweepTargetsOfDeadOwners(const QString& recordFolder)
             ::close(fd);
             continue;
         }
-        QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        bytes.truncate(got);
+        QByteArray bytes = platform::readFromStart(fd, st.st_size);
         // A path cut short by the kill has no NUL yet: its folder got no
         // temporary item, as one is made only after the note is written.
         bytes.truncate(bytes.lastIndexOf('\0') + 1);
