@@ -5,6 +5,7 @@
 #include "engine/AppLauncher.h"
 #include "mainwindow/DocumentOpener.h"
 #include "mainwindow/fMain.h"
+#include "settings/mRegistry.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -25,6 +26,21 @@ public:
     QList<mOpenFiles::AppInfo> allApps() override { return {}; }
     bool spawn(const QStringList&) override { return false; }
 };
+
+// One Library, "Lib", at lib, listed in the Libraries window at the start;
+// no Explorer window and no question on leaving.
+inline void saveOneLibrary(const settings::SettingsStore& store, const QString& lib)
+{
+    for (auto [section, name, value] :
+         {std::tuple{"Behavior", "load_explorer", QStringLiteral("0")},
+          {"Behavior", "load_libraries", QStringLiteral("1")},
+          {"Behavior", "warn_on_exit", QStringLiteral("0")},
+          {"Behavior", "last_path", lib},
+          {"Libraries", "Count", QStringLiteral("1")},
+          {"Libraries", "name_1", QStringLiteral("Lib")},
+          {"Libraries", "path_1", lib}})
+        store.save_setting(QLatin1String(section), QLatin1String(name), value);
+}
 
 // A loaded main window over the given data, with the splash closed, as a
 // login leaves it.

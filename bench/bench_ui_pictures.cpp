@@ -137,15 +137,7 @@ int main(int argc, char* argv[])
     platform::DataFolders folders{tmp.path(), tmp.path(), tmp.filePath("Cloakwell.ini"),
                                   tmp.filePath("KZ Bin")};
     const settings::SettingsStore store(folders.settingsFile);
-    for (auto [section, name, value] :
-         {std::tuple{"Behavior", "load_explorer", QStringLiteral("0")},
-          {"Behavior", "load_libraries", QStringLiteral("1")},
-          {"Behavior", "warn_on_exit", QStringLiteral("0")},
-          {"Behavior", "last_path", lib},
-          {"Libraries", "Count", QStringLiteral("1")},
-          {"Libraries", "name_1", QStringLiteral("Lib")},
-          {"Libraries", "path_1", lib}})
-        store.save_setting(QLatin1String(section), QLatin1String(name), value);
+    bench::saveOneLibrary(store, lib);
 
     bench::SilentPrompt prompt(platform::PromptAnswer::No);
     bench::BenchMain bench(folders, store, prompt);

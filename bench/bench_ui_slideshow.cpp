@@ -143,17 +143,9 @@ int main(int argc, char* argv[])
     platform::DataFolders folders{tmp.path(), tmp.path(), tmp.filePath("Cloakwell.ini"),
                                   tmp.filePath("KZ Bin")};
     const settings::SettingsStore store(folders.settingsFile);
-    for (auto [section, name, value] :
-         {std::tuple{"Behavior", "load_explorer", QStringLiteral("0")},
-          {"Behavior", "load_libraries", QStringLiteral("1")},
-          {"Behavior", "warn_on_exit", QStringLiteral("0")},
-          {"Behavior", "last_path", lib},
-          {"Libraries", "Count", QStringLiteral("1")},
-          {"Libraries", "name_1", QStringLiteral("Lib")},
-          {"Libraries", "path_1", lib},
-          {"Viewing", "slide_show_delay", QStringLiteral("1000")},
-          {"Viewing", "slide_show_mode", QStringLiteral("sequential")}})
-        store.save_setting(QLatin1String(section), QLatin1String(name), value);
+    bench::saveOneLibrary(store, lib);
+    store.save_setting(QStringLiteral("Viewing"), QStringLiteral("slide_show_delay"), QStringLiteral("1000"));
+    store.save_setting(QStringLiteral("Viewing"), QStringLiteral("slide_show_mode"), QStringLiteral("sequential"));
 
     bench::SilentPrompt prompt;
     bench::BenchMain bench(folders, store, prompt);
