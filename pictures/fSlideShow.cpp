@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -217,8 +218,14 @@ void fSlideShow::Form_Load()
 
     if (testAttribute(Qt::WA_Resized))
         show();
-    else
+    else {
+        // Sized to the screen first: a desktop without a window manager, or
+        // one that ignores the request, would otherwise leave it at its
+        // smallest size.
+        if (const QScreen* display = screen())
+            setGeometry(display->availableGeometry());
         showMaximized();
+    }
     m_loaded = true;
     fit_window();
     applyRunState();
