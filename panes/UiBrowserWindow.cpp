@@ -69,6 +69,11 @@ UiBrowserWindow::UiBrowserWindow(mainwindow::WindowHost& host, bool libraries,
     connect(m_tree, &UiPaneView::userChose, this, &UiBrowserWindow::TreeView_NodeClick);
     connect(m_tree, &QTreeView::collapsed, this, &UiBrowserWindow::TreeView_Collapse);
     connect(m_list, &UiPaneView::userChose, this, &UiBrowserWindow::ListView_ItemClick);
+    // Items taken out of the listing by a command (Delete, the Picture
+    // Sorter's moves) may have been the selection: the buttons and the status
+    // line follow as after a click.
+    connect(&m_pane.list, &QAbstractItemModel::rowsRemoved, this,
+            &UiBrowserWindow::ListView_ItemClick);
     connect(m_list, &QAbstractItemView::doubleClicked, this, &UiBrowserWindow::ListView_DblClick);
     for (UiPaneView* view : {m_tree, m_list}) {
         view->keyPreview = [this](QKeyEvent* e) { return Form_KeyDown(e); };
